@@ -1,0 +1,294 @@
+// Code-page conversions over iconv, with per-code-page tables for the
+// single-byte code pages so that the hot paths never call iconv.
+#include "platform/code_page.h"
+
+#include <iconv.h>
+
+#include <array>
+#include <cerrno>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace tovra {
+namespace {
+
+int Normalize(int codePage) { return codePage == 0 ? kAnsiCodePage : codePage; }
+
+std::string IconvName(int codePage) {
+    switch (codePage) {
+        case 932: return "CP932";
+        case 936: return "CP936";
+        case 949: return "CP949";
+        case 950: return "CP950";
+        case 874: return "CP874";
+        case 65001: return "UTF-8";
+        default: return "CP" + std::to_string(codePage);
+    }
+}
+
+bool IsMultiByte(int codePage) {
+    return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950 ||
+           codePage == 65001;
+}
+
+class Iconv {
+public:
+    Iconv(const std::string& to, const std::string& from)
+        : handle_(iconv_open(to.c_str(), from.c_str())) {}
+    ~Iconv() {
+        if (ok()) iconv_close(handle_);
+    }
+    Iconv(const Iconv&) = delete;
+    Iconv& operator=(const Iconv&) = delete;
+    bool ok() const { return handle_ != reinterpret_cast<iconv_t>(-1); }
+    iconv_t get() const { return handle_; }
+
+private:
+    iconv_t handle_;
+};
+
+// Byte-to-UTF-16 and UTF-16-to-byte tables of one single-byte code page.
+struct SingleByteTable {
+    std::array<char16_t, 256> toUnicode{};
+    std::vector<int16_t> fromUnicode = std::vector<int16_t>(65536, -1);
+};
+
+std::unique_ptr<SingleByteTable> BuildTable(int codePage) {
+    Iconv conv("UTF-16LE", IconvName(codePage));
+    if (!conv.ok()) return nullptr;
+    auto table = std::make_unique<SingleByteTable>();
+    for (int b = 0; b < 256; ++b) {
+        char in = static_cast<char>(b);
+        char out[8];
+        char* inPtr = &in;
+        size_t inLeft = 1;
+        char* outPtr = out;
+        size_t outLeft = sizeof out;
+        iconv(conv.get(), nullptr, nullptr, nullptr, nullptr);
+        char16_t unit = static_cast<char16_t>(b);  // undefined bytes map to the same C1 value
+        // CP1255 and CP1258 compose characters and hold the last one back
+        // until the flush.
+        if (iconv(conv.get(), &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<size_t>(-1) &&
+            iconv(conv.get(), nullptr, nullptr, &outPtr, &outLeft) != static_cast<size_t>(-1) &&
+            outPtr - out == 2) {
+            unit = static_cast<char16_t>(static_cast<unsigned char>(out[0]) |
+                                         (static_cast<unsigned char>(out[1]) << 8));
+        }
+        table->toUnicode[b] = unit;
+    }
+    // Lower bytes win when two bytes decode to the same character.
+    for (int b = 255; b >= 0; --b) table->fromUnicode[table->toUnicode[b]] = static_cast<int16_t>(b);
+    return table;
+}
+
+const SingleByteTable* TableFor(int codePage) {
+    static std::mutex mutex;
+    static std::map<int, std::unique_ptr<SingleByteTable>> tables;
+    std::lock_guard<std::mutex> lock(mutex);
+    auto it = tables.find(codePage);
+    if (it == tables.end()) it = tables.emplace(codePage, BuildTable(codePage)).first;
+    return it->second.get();
+}
+
+// Resolves a code page to a usable table, falling back to the ANSI one.
+const SingleByteTable* SingleByteOrAnsi(int codePage) {
+    if (const SingleByteTable* t = TableFor(codePage)) return t;
+    return TableFor(kAnsiCodePage);
+}
+
+// Runs iconv over `in`, replacing each unconvertible unit of `unitSize`
+// input bytes by `replacement`.
+std::string IconvAll(iconv_t cd, std::string_view in, size_t unitSize, std::string_view replacement) {
+    std::string out;
+    out.resize(in.size() * 4 + 16);
+    char* inPtr = const_cast<char*>(in.data());
+    size_t inLeft = in.size();
+    char* outPtr = out.data();
+    size_t outLeft = out.size();
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    while (inLeft > 0) {
+        size_t r = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+        if (r != static_cast<size_t>(-1)) break;
+        if (errno == E2BIG) {
+            size_t used = static_cast<size_t>(outPtr - out.data());
+            out.resize(out.size() * 2);
+            outPtr = out.data() + used;
+            outLeft = out.size() - used;
+            continue;
+        }
+        // EILSEQ or EINVAL: skip one unit and write the replacement.
+        size_t skip = inLeft < unitSize ? inLeft : unitSize;
+        inPtr += skip;
+        inLeft -= skip;
+        if (outLeft < replacement.size() + 8) {
+            size_t used = static_cast<size_t>(outPtr - out.data());
+            out.resize(out.size() * 2 + replacement.size());
+            outPtr = out.data() + used;
+            outLeft = out.size() - used;
+        }
+        for (char c : replacement) {
+            *outPtr++ = c;
+            --outLeft;
+        }
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    out.resize(static_cast<size_t>(outPtr - out.data()));
+    return out;
+}
+
+// Decodes one UTF-8 sequence at `pos`; malformed input yields U+FFFD and
+// advances by one byte.
+char32_t DecodeUtf8(std::string_view s, size_t& pos) {
+    auto byte = [&](size_t i) { return static_cast<unsigned char>(s[i]); };
+    unsigned char c = byte(pos);
+    if (c < 0x80) {
+        ++pos;
+        return c;
+    }
+    int extra = 0;
+    char32_t cp = 0;
+    char32_t min = 0;
+    if ((c & 0xE0) == 0xC0) {
+        extra = 1; cp = c & 0x1F; min = 0x80;
+    } else if ((c & 0xF0) == 0xE0) {
+        extra = 2; cp = c & 0x0F; min = 0x800;
+    } else if ((c & 0xF8) == 0xF0) {
+        extra = 3; cp = c & 0x07; min = 0x10000;
+    } else {
+        ++pos;
+        return 0xFFFD;
+    }
+    if (pos + static_cast<size_t>(extra) >= s.size()) {  // sequence cut off at the end
+        ++pos;
+        return 0xFFFD;
+    }
+    for (int i = 1; i <= extra; ++i) {
+        unsigned char cc = byte(pos + i);
+        if ((cc & 0xC0) != 0x80) {
+            ++pos;
+            return 0xFFFD;
+        }
+        cp = (cp << 6) | (cc & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+        ++pos;
+        return 0xFFFD;
+    }
+    pos += static_cast<size_t>(extra) + 1;
+    return cp;
+}
+
+}  // namespace
+
+bool IsKnownCodePage(int codePage) {
+    codePage = Normalize(codePage);
+    if (IsMultiByte(codePage)) return Iconv("UTF-16LE", IconvName(codePage)).ok();
+    return TableFor(codePage) != nullptr;
+}
+
+std::u16string CodePageToUtf16(std::string_view text, int codePage) {
+    codePage = Normalize(codePage);
+    std::u16string out;
+    if (IsMultiByte(codePage)) {
+        Iconv conv("UTF-16LE", IconvName(codePage));
+        if (conv.ok()) {
+            std::string bytes = IconvAll(conv.get(), text, 1, std::string_view("?\0", 2));
+            out.resize(bytes.size() / 2);
+            for (size_t i = 0; i < out.size(); ++i)
+                out[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                               (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+            return out;
+        }
+        codePage = kAnsiCodePage;
+    }
+    const SingleByteTable* t = SingleByteOrAnsi(codePage);
+    out.resize(text.size());
+    for (size_t i = 0; i < text.size(); ++i) out[i] = t->toUnicode[static_cast<unsigned char>(text[i])];
+    return out;
+}
+
+std::string Utf16ToCodePage(std::u16string_view text, int codePage) {
+    codePage = Normalize(codePage);
+    if (IsMultiByte(codePage)) {
+        Iconv conv(IconvName(codePage), "UTF-16LE");
+        if (conv.ok()) {
+            std::string bytes(text.size() * 2, '\0');
+            for (size_t i = 0; i < text.size(); ++i) {
+                bytes[2 * i] = static_cast<char>(text[i] & 0xFF);
+                bytes[2 * i + 1] = static_cast<char>(text[i] >> 8);
+            }
+            return IconvAll(conv.get(), bytes, 2, "?");
+        }
+        codePage = kAnsiCodePage;
+    }
+    const SingleByteTable* t = SingleByteOrAnsi(codePage);
+    std::string out(text.size(), '?');
+    for (size_t i = 0; i < text.size(); ++i) {
+        int16_t b = t->fromUnicode[text[i]];
+        if (b >= 0) out[i] = static_cast<char>(b);
+    }
+    return out;
+}
+
+std::string Utf8ToCodePage(std::string_view utf8, int codePage, UnmappableHandler unmappable) {
+    const SingleByteTable* t = SingleByteOrAnsi(Normalize(codePage));
+    std::string out;
+    out.reserve(utf8.size());
+    size_t pos = 0;
+    while (pos < utf8.size()) {
+        unsigned char c = static_cast<unsigned char>(utf8[pos]);
+        if (c < 0x80 && t->fromUnicode[c] == c) {
+            out.push_back(static_cast<char>(c));
+            ++pos;
+            continue;
+        }
+        char32_t cp = DecodeUtf8(utf8, pos);
+        int16_t b = cp < 0x10000 ? t->fromUnicode[cp] : -1;
+        if (b >= 0) {
+            out.push_back(static_cast<char>(b));
+        } else if (unmappable) {
+            unmappable(cp, out);
+        } else {
+            out.push_back('?');
+        }
+    }
+    return out;
+}
+
+std::string CodePageToUtf8(std::string_view text, int codePage) {
+    std::u16string wide = CodePageToUtf16(text, codePage);
+    std::string out;
+    out.reserve(wide.size());
+    for (size_t i = 0; i < wide.size(); ++i) {
+        char32_t cp = wide[i];
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 &&
+            wide[i + 1] <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (wide[i + 1] - 0xDC00);
+            ++i;
+        }
+        AppendUtf8(cp, out);
+    }
+    return out;
+}
+
+void AppendUtf8(char32_t cp, std::string& out) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+}  // namespace tovra
