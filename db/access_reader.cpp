@@ -1,0 +1,569 @@
+// The connection and table reader over libmdb.
+//
+// libmdb finds tables, columns and rows; the values themselves are decoded
+// here, straight from the row bytes libmdb points at: Jet 4 text is UCS-2
+// (optionally in its compressed form) and goes to Windows-1252 in one step,
+// and memo fields are followed through their long-value pages in full
+// (libmdb's own text conversion stops at its bind size).
+//
+// libmdb trusts the files it reads. Before a file reaches it, its first page
+// is checked here (signature, whole pages, catalog page present, password),
+// and every offset and length libmdb reports for a value is checked against
+// the page it lies in.
+#include "db/access_reader.h"
+
+#include <glib.h>
+#include <mdbtools.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <unordered_map>
+
+#include "db/jet_header.h"
+#include "platform/code_page.h"
+#include "platform/error.h"
+
+namespace tovra {
+namespace {
+
+constexpr size_t kMemoHeaderSize = 12;
+
+std::string Quoted(const std::string& s) { return "'" + s + "'"; }
+
+std::string AsciiLower(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+// Encodes UTF-16 code units as Windows-1252, carrying characters the code
+// page lacks in the requested form.
+class AnsiEncoder {
+public:
+    AnsiEncoder() {
+        std::string all(256, '\0');
+        for (int b = 0; b < 256; ++b) all[b] = static_cast<char>(b);
+        std::u16string wide = CodePageToUtf16(all, kAnsiCodePage);
+        table_.fill(-1);
+        for (int b = 255; b >= 0; --b) table_[wide[b]] = static_cast<int16_t>(b);
+    }
+
+    void Append(char32_t cp, TUnmappableForm form, std::string& out) const {
+        if (cp < 0x10000) {
+            int16_t b = table_[cp];
+            if (b >= 0) {
+                out.push_back(static_cast<char>(b));
+                return;
+            }
+        }
+        // Both forms give the whole code point in decimal, also beyond the
+        // basic plane: the Unicode-escape passes turn the RTF form into a
+        // character reference before any RTF reader sees it.
+        char buf[32];
+        if (form == TUnmappableForm::CharacterReference) {
+            std::snprintf(buf, sizeof buf, "&#%u;", static_cast<unsigned>(cp));
+        } else {
+            std::snprintf(buf, sizeof buf, "\\u%u?", static_cast<unsigned>(cp));
+        }
+        out += buf;
+    }
+
+    // Appends UCS-2 little-endian bytes.
+    void AppendUcs2(const unsigned char* p, size_t bytes, TUnmappableForm form, std::string& out) const {
+        for (size_t i = 0; i + 1 < bytes; i += 2) {
+            char32_t unit = static_cast<char32_t>(p[i] | (p[i + 1] << 8));
+            if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < bytes) {
+                char32_t low = static_cast<char32_t>(p[i + 2] | (p[i + 3] << 8));
+                if (low >= 0xDC00 && low <= 0xDFFF) {
+                    Append(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00), form, out);
+                    i += 2;
+                    continue;
+                }
+            }
+            Append(unit, form, out);
+        }
+    }
+
+private:
+    std::array<int16_t, 65536> table_;
+};
+
+const AnsiEncoder& Encoder() {
+    static const AnsiEncoder encoder;
+    return encoder;
+}
+
+// Decodes a Jet 4 text value: UCS-2, or the compressed form that starts with
+// FF FE and switches between one-byte and two-byte characters at each 00.
+void DecodeJet4Text(const unsigned char* p, size_t n, TUnmappableForm form, std::string& out) {
+    const AnsiEncoder& enc = Encoder();
+    if (n >= 2 && p[0] == 0xFF && p[1] == 0xFE) {
+        bool compressed = true;
+        size_t i = 2;
+        while (i < n) {
+            if (p[i] == 0) {
+                compressed = !compressed;
+                ++i;
+            } else if (compressed) {
+                enc.Append(p[i], form, out);
+                ++i;
+            } else {
+                if (i + 1 >= n) break;
+                enc.AppendUcs2(p + i, 2, form, out);
+                i += 2;
+            }
+        }
+        return;
+    }
+    enc.AppendUcs2(p, n, form, out);
+}
+
+std::string Utf8ToAnsi(const char* utf8, TUnmappableForm form) {
+    std::string out;
+    if (!utf8) return out;
+    const std::string_view s(utf8);
+    for (size_t i = 0; i < s.size();) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        const int extra = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2
+                        : (c & 0xF8) == 0xF0 ? 3 : -1;
+        char32_t cp = extra <= 0 ? c : (c & (0x3F >> extra));
+        bool ok = extra >= 0 && i + static_cast<size_t>(extra) < s.size();
+        for (int k = 1; ok && k <= extra; ++k) {
+            const unsigned char cc = static_cast<unsigned char>(s[i + k]);
+            ok = (cc & 0xC0) == 0x80;
+            cp = (cp << 6) | (cc & 0x3F);
+        }
+        if (!ok) {
+            Encoder().Append(0xFFFD, form, out);
+            ++i;
+            continue;
+        }
+        Encoder().Append(cp, form, out);
+        i += static_cast<size_t>(extra) + 1;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string DataSourceOf(const std::string& connectionString) {
+    // Items are "Key=Value" separated by semicolons; keys ignore letter case.
+    size_t pos = 0;
+    while (pos <= connectionString.size()) {
+        size_t end = connectionString.find(';', pos);
+        if (end == std::string::npos) end = connectionString.size();
+        std::string item = connectionString.substr(pos, end - pos);
+        size_t eq = item.find('=');
+        if (eq != std::string::npos) {
+            std::string key = item.substr(0, eq);
+            key.erase(0, key.find_first_not_of(' '));
+            key.erase(key.find_last_not_of(' ') + 1);
+            if (AsciiLower(key) == "data source") return item.substr(eq + 1);
+        }
+        pos = end + 1;
+    }
+    return "";
+}
+
+// ---------------------------------------------------------------- connection
+
+
+
+struct TAccessTable::Impl {
+    TAccessConnection::Impl* connection = nullptr;
+    MdbTableDef* table = nullptr;
+    bool active = false;
+    bool eof = true;
+    std::string tableName;
+    std::vector<TAccessField> fields;
+    std::unordered_map<std::string, size_t> byName;  // lower-case name -> column
+
+    void Release() {
+        if (table) {
+            mdb_free_tabledef(table);
+            table = nullptr;
+        }
+        eof = true;
+    }
+};
+
+
+struct TAccessConnection::Impl {
+    MdbHandle* mdb = nullptr;
+    std::string path;
+    std::vector<TAccessTable*> tables;  // readers attached to this connection
+    uint64_t fileSize = 0;
+};
+
+TAccessConnection::TAccessConnection() : impl_(std::make_unique<Impl>()) {}
+
+TAccessConnection::~TAccessConnection() { Close(); }
+
+void TAccessConnection::SetConnectionString(const std::string& connectionString) {
+    connectionString_ = connectionString;
+}
+
+bool TAccessConnection::Connected() const { return impl_->mdb != nullptr; }
+
+void TAccessConnection::Open() {
+    if (Connected()) return;
+    const std::string path = DataSourceOf(connectionString_);
+    if (path.empty()) throw Error("The connection string names no Data Source.");
+
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) throw Error("Could not find file " + Quoted(path) + ".");
+        throw Error("Could not open " + Quoted(path) + ": " + std::strerror(errno) + ".");
+    }
+    if (S_ISDIR(st.st_mode)) throw Error(Quoted(path) + " is a folder, not a database file.");
+    if (!S_ISREG(st.st_mode)) throw Error(Quoted(path) + " is not a regular file.");
+
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) throw Error("Could not open " + Quoted(path) + ": " + std::strerror(errno) + ".");
+    unsigned char page0[4096];
+    size_t got = std::fread(page0, 1, sizeof page0, f);
+    std::fclose(f);
+
+    switch (jet::CheckHeader(page0, got, static_cast<uint64_t>(st.st_size))) {
+        case jet::FileCheck::NotJet:
+            throw Error("Unrecognized database format " + Quoted(path) + ".");
+        case jet::FileCheck::TooShort:
+            throw Error("Unrecognized database format " + Quoted(path) +
+                        ": the file is truncated or damaged.");
+        case jet::FileCheck::PasswordProtected:
+            throw Error("Not a valid password.");
+        case jet::FileCheck::Ok:
+            break;
+    }
+
+    MdbHandle* mdb = mdb_open(path.c_str(), MDB_NOFLAGS);
+    if (!mdb) throw Error("Unrecognized database format " + Quoted(path) + ".");
+    if (!mdb_read_catalog(mdb, MDB_TABLE) || !mdb->catalog || mdb->catalog->len == 0) {
+        mdb_close(mdb);
+        throw Error("Unrecognized database format " + Quoted(path) +
+                    ": its table catalog cannot be read.");
+    }
+    impl_->mdb = mdb;
+    impl_->path = path;
+    impl_->fileSize = static_cast<uint64_t>(st.st_size);
+}
+
+std::vector<std::string> TAccessConnection::TableNames() const {
+    if (!Connected()) throw Error("Operation is not allowed when the object is closed.");
+    std::vector<std::string> names;
+    GPtrArray* catalog = impl_->mdb->catalog;
+    for (guint i = 0; i < catalog->len; ++i) {
+        auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(catalog, i));
+        if (entry->object_type == MDB_TABLE && mdb_is_user_table(entry))
+            names.push_back(Utf8ToAnsi(entry->object_name, TUnmappableForm::CharacterReference));
+    }
+    return names;
+}
+
+void TAccessConnection::Close() {
+    if (!impl_->mdb) return;
+    // libmdb's table state points into the handle: release it first. The
+    // readers stay "open" in name but have no rows left.
+    for (TAccessTable* table : impl_->tables) table->impl().Release();
+    mdb_close(impl_->mdb);
+    impl_->mdb = nullptr;
+    impl_->path.clear();
+}
+
+// --------------------------------------------------------------------- table
+
+
+TAccessTable::TAccessTable(TAccessConnection& connection, std::string componentName)
+    : connection_(connection), componentName_(std::move(componentName)),
+      impl_(std::make_unique<Impl>()) {
+    impl_->connection = &connection.impl();
+    impl_->connection->tables.push_back(this);
+}
+
+TAccessTable::~TAccessTable() {
+    Close();
+    auto& tables = impl_->connection->tables;
+    tables.erase(std::remove(tables.begin(), tables.end(), this), tables.end());
+}
+
+bool TAccessTable::Active() const { return impl_->active; }
+
+void TAccessTable::Close() {
+    impl_->Release();
+    impl_->active = false;
+    impl_->fields.clear();
+    impl_->byName.clear();
+}
+
+void TAccessTable::Open(const std::string& tableName) {
+    Close();
+    MdbHandle* mdb = impl_->connection->mdb;
+    if (!mdb) throw Error("Operation is not allowed when the object is closed.");
+
+    MdbCatalogEntry* found = nullptr;
+    const std::string wanted = AsciiLower(tableName);
+    GPtrArray* catalog = mdb->catalog;
+    for (guint i = 0; i < catalog->len && !found; ++i) {
+        auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(catalog, i));
+        if (entry->object_type == MDB_TABLE &&
+            AsciiLower(Utf8ToAnsi(entry->object_name, TUnmappableForm::CharacterReference)) == wanted)
+            found = entry;
+    }
+    if (!found)
+        throw Error("The Microsoft Jet database engine cannot find the input table or query " +
+                    Quoted(tableName) + ".  Make sure it exists and that its name is spelled correctly.");
+
+    MdbTableDef* table = mdb_read_table(found);
+    if (!table) throw Error("The table " + Quoted(tableName) + " cannot be read: the database is damaged.");
+    if (!mdb_read_columns(table)) {
+        mdb_free_tabledef(table);
+        throw Error("The columns of table " + Quoted(tableName) + " cannot be read: the database is damaged.");
+    }
+    impl_->table = table;
+    impl_->tableName = tableName;
+    impl_->fields.resize(table->num_cols);
+    for (unsigned i = 0; i < table->num_cols; ++i) {
+        auto* col = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, i));
+        TAccessField& field = impl_->fields[i];
+        field.table_ = this;
+        field.column_ = static_cast<int>(i);
+        field.name_ = Utf8ToAnsi(col->name, TUnmappableForm::CharacterReference);
+        impl_->byName.emplace(AsciiLower(field.name_), i);
+    }
+    impl_->active = true;
+    mdb_rewind_table(table);
+    impl_->eof = !mdb_fetch_row(table);
+}
+
+bool TAccessTable::Eof() const { return impl_->eof || !impl_->table; }
+
+void TAccessTable::Next() {
+    if (!impl_->active) throw Error("Operation is not allowed when the object is closed.");
+    if (Eof()) throw Error("Either BOF or EOF is True, or the current record has been deleted.");
+    impl_->eof = !mdb_fetch_row(impl_->table);
+}
+
+const TAccessField& TAccessTable::FieldByName(const std::string& name) {
+    auto it = impl_->byName.find(AsciiLower(name));
+    if (it == impl_->byName.end())
+        throw Error(componentName_ + ": Field '" + name + "' not found");
+    return impl_->fields[it->second];
+}
+
+// --------------------------------------------------------------------- field
+
+namespace {
+
+struct RawValue {
+    MdbHandle* mdb = nullptr;
+    MdbColumn* col = nullptr;
+    const unsigned char* data = nullptr;
+    size_t length = 0;  // 0 for NULL (and for an empty text)
+};
+
+// Bounds of the value libmdb found on the current row, checked against the
+// page buffer.
+RawValue CurrentValue(const TAccessTable& table, int column) {
+    RawValue v;
+    TAccessTable::Impl& impl = table.impl();
+    if (!impl.table || impl.eof)
+        throw Error("Either BOF or EOF is True, or the current record has been deleted.");
+    v.mdb = impl.connection->mdb;
+    v.col = static_cast<MdbColumn*>(g_ptr_array_index(impl.table->columns, column));
+    const size_t pageSize = static_cast<size_t>(v.mdb->fmt->pg_size);
+    if (v.col->cur_value_len <= 0 || v.col->cur_value_start < 0) return v;
+    size_t start = static_cast<size_t>(v.col->cur_value_start);
+    size_t len = static_cast<size_t>(v.col->cur_value_len);
+    if (start > pageSize || len > pageSize - start)
+        throw Error("The database is damaged: a value of column '" + std::string(v.col->name) +
+                    "' lies outside its page.");
+    v.data = v.mdb->pg_buf + start;
+    v.length = len;
+    return v;
+}
+
+uint32_t Le32(const unsigned char* p) {
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+// Collects the stored bytes of a memo value, following its long-value pages.
+std::string MemoBytes(const RawValue& v) {
+    if (v.length < kMemoHeaderSize) return std::string();
+    unsigned char header[kMemoHeaderSize];
+    std::memcpy(header, v.data, kMemoHeaderSize);
+    const uint32_t word = Le32(header);
+    const size_t memoLength = word & 0x3FFFFFFF;
+    const uint32_t flags = word & 0xC0000000;
+    uint32_t pgRow = Le32(header + 4);
+    const size_t pageSize = static_cast<size_t>(v.mdb->fmt->pg_size);
+    const std::string damaged = "The database is damaged: a memo of column '" + std::string(v.col->name) +
+                                "' cannot be read.";
+
+    if (flags == 0x80000000) {  // stored in the row itself
+        size_t n = std::min(memoLength, v.length - kMemoHeaderSize);
+        return std::string(reinterpret_cast<const char*>(v.data + kMemoHeaderSize), n);
+    }
+    auto fetch = [&](uint32_t pr, const unsigned char*& p, size_t& n) {
+        void* buf = nullptr;
+        int off = 0;
+        size_t len = 0;
+        if (mdb_find_pg_row(v.mdb, static_cast<int>(pr), &buf, &off, &len) != 0 || off < 0 ||
+            static_cast<size_t>(off) > pageSize || len > pageSize - static_cast<size_t>(off))
+            throw Error(damaged);
+        p = static_cast<const unsigned char*>(buf) + off;
+        n = len;
+    };
+    std::string out;
+    if (flags == 0x40000000) {  // one long-value row
+        const unsigned char* p;
+        size_t n;
+        fetch(pgRow, p, n);
+        out.assign(reinterpret_cast<const char*>(p), std::min(n, memoLength));
+        return out;
+    }
+    // A chain of long-value rows, each starting with the link to the next.
+    // The chain cannot be longer than the file has pages.
+    const uint64_t maxLinks = v.mdb->f ? 1 + 0x1000000ull : 0;
+    out.reserve(std::min<size_t>(memoLength, 64u << 20));
+    for (uint64_t links = 0; pgRow != 0 && out.size() < memoLength; ++links) {
+        if (links > maxLinks) throw Error(damaged);
+        const unsigned char* p;
+        size_t n;
+        fetch(pgRow, p, n);
+        if (n < 4) throw Error(damaged);
+        pgRow = Le32(p);
+        size_t take = std::min(n - 4, memoLength - out.size());
+        out.append(reinterpret_cast<const char*>(p + 4), take);
+    }
+    return out;
+}
+
+bool IsJet3(const MdbHandle* mdb) { return mdb->f->jet_version == MDB_VER_JET3; }
+
+std::string TextOf(const RawValue& v, TUnmappableForm form) {
+    std::string out;
+    if (v.col->col_type == MDB_MEMO) {
+        std::string bytes = MemoBytes(v);
+        if (IsJet3(v.mdb)) return bytes;
+        out.reserve(bytes.size() / 2 + 16);
+        DecodeJet4Text(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), form, out);
+        return out;
+    }
+    if (IsJet3(v.mdb)) return std::string(reinterpret_cast<const char*>(v.data), v.length);
+    out.reserve(v.length / 2 + 8);
+    DecodeJet4Text(v.data, v.length, form, out);
+    return out;
+}
+
+int64_t LeSigned(const unsigned char* p, size_t n) {
+    uint64_t u = 0;
+    for (size_t i = 0; i < n; ++i) u |= static_cast<uint64_t>(p[i]) << (8 * i);
+    if (n < 8 && (u >> (8 * n - 1)) & 1) u |= ~0ull << (8 * n);
+    return static_cast<int64_t>(u);
+}
+
+std::string FormatDouble(double d) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.15g", d);
+    return buf;
+}
+
+}  // namespace
+
+bool TAccessField::IsNull() const { return CurrentValue(*table_, column_).length == 0; }
+
+std::string TAccessField::AsString(TUnmappableForm form) const {
+    RawValue v = CurrentValue(*table_, column_);
+    if (!v.data) {
+        if (v.col->col_type == MDB_BOOL) return v.col->cur_value_len ? "True" : "False";
+        return std::string();
+    }
+    switch (v.col->col_type) {
+        case MDB_TEXT:
+        case MDB_MEMO:
+            return TextOf(v, form);
+        case MDB_BYTE:
+            return std::to_string(v.data[0]);
+        case MDB_INT:
+            if (v.length < 2) break;
+            return std::to_string(LeSigned(v.data, 2));
+        case MDB_LONGINT:
+            if (v.length < 4) break;
+            return std::to_string(LeSigned(v.data, 4));
+        case MDB_FLOAT: {
+            if (v.length < 4) break;
+            float f;
+            std::memcpy(&f, v.data, 4);
+            return FormatDouble(f);
+        }
+        case MDB_DOUBLE: {
+            if (v.length < 8) break;
+            double d;
+            std::memcpy(&d, v.data, 8);
+            return FormatDouble(d);
+        }
+        default: {
+            char* s = mdb_col_to_string(v.mdb, v.mdb->pg_buf, v.col->cur_value_start, v.col->col_type,
+                                        v.col->cur_value_len);
+            std::string out = Utf8ToAnsi(s, form);
+            g_free(s);
+            return out;
+        }
+    }
+    throw Error("The database is damaged: a value of column '" + std::string(v.col->name) +
+                "' is too short for its type.");
+}
+
+int32_t TAccessField::AsInteger() const {
+    RawValue v = CurrentValue(*table_, column_);
+    if (v.col->col_type == MDB_BOOL) return v.col->cur_value_len ? -1 : 0;
+    if (!v.data) return 0;
+    switch (v.col->col_type) {
+        case MDB_BYTE:
+            return v.data[0];
+        case MDB_INT:
+            if (v.length >= 2) return static_cast<int32_t>(LeSigned(v.data, 2));
+            break;
+        case MDB_LONGINT:
+            if (v.length >= 4) return static_cast<int32_t>(LeSigned(v.data, 4));
+            break;
+        case MDB_FLOAT:
+        case MDB_DOUBLE: {
+            double d;
+            if (v.col->col_type == MDB_FLOAT) {
+                if (v.length < 4) break;
+                float f;
+                std::memcpy(&f, v.data, 4);
+                d = f;
+            } else {
+                if (v.length < 8) break;
+                std::memcpy(&d, v.data, 8);
+            }
+            if (!std::isfinite(d) || d < -2147483648.5 || d > 2147483647.5)
+                throw Error("'" + FormatDouble(d) + "' is not a valid integer value");
+            return static_cast<int32_t>(std::lround(d));
+        }
+        default: {
+            std::string text = AsString(TUnmappableForm::CharacterReference);
+            std::string trimmed = text;
+            trimmed.erase(0, trimmed.find_first_not_of(' '));
+            trimmed.erase(trimmed.find_last_not_of(' ') + 1);
+            errno = 0;
+            char* end = nullptr;
+            long long n = std::strtoll(trimmed.c_str(), &end, 10);
+            if (trimmed.empty() || *end != '\0' || errno == ERANGE || n < INT32_MIN || n > INT32_MAX)
+                throw Error("'" + text + "' is not a valid integer value");
+            return static_cast<int32_t>(n);
+        }
+    }
+    throw Error("The database is damaged: a value of column '" + std::string(v.col->name) +
+                "' is too short for its type.");
+}
+
+}  // namespace tovra

@@ -1,0 +1,133 @@
+// The run and the per-file state sequence.
+#include "engine/conversion_run.h"
+
+#include <exception>
+
+#include "engine/entries.h"
+#include "engine/extract_entries.h"
+#include "engine/output_file.h"
+
+namespace tovra {
+namespace {
+
+bool ContainsPasswordIgnoringCase(const std::string& text) {
+    static const char kWord[] = "password";
+    for (size_t i = 0; i + 8 <= text.size(); ++i) {
+        size_t k = 0;
+        while (k < 8) {
+            char c = text[i + k];
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+            if (c != kWord[k]) break;
+            ++k;
+        }
+        if (k == 8) return true;
+    }
+    return false;
+}
+
+// Closes the connection on every way out of a file.
+class ConnectionGuard {
+public:
+    explicit ConnectionGuard(TAccessConnection& c) : c_(c) {}
+    ~ConnectionGuard() { c_.Close(); }
+    ConnectionGuard(const ConnectionGuard&) = delete;
+    ConnectionGuard& operator=(const ConnectionGuard&) = delete;
+
+private:
+    TAccessConnection& c_;
+};
+
+class WaitCursor {
+public:
+    explicit WaitCursor(TRunView& view) : view_(view) { view_.BeginWaitCursor(); }
+    ~WaitCursor() { Restore(); }
+    void Restore() {
+        if (active_) view_.EndWaitCursor();
+        active_ = false;
+    }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    TRunView& view_;
+    bool active_ = true;
+};
+
+}  // namespace
+
+TConversionEngine::TConversionEngine(const TRunSettings& settings, TStatusLog& log,
+                                     const TLTBibleModule* module)
+    : settings_(settings), log_(log), module_(module) {}
+
+TRunSummary TConversionEngine::Run(const std::vector<std::string>& selectedFiles, TRunView& view) {
+    TRunSummary summary;
+    WaitCursor cursor(view);
+    log_.Clear();
+    view.ProcessPendingMessages();
+    if (selectedFiles.empty()) {
+        log_.Append("Please select files to convert.");
+        return summary;
+    }
+    for (const std::string& path : selectedFiles) {
+        if (ConvertFile(path) == TFileOutcome::Converted) {
+            ++summary.converted;
+        } else {
+            ++summary.failed;
+        }
+        view.RepaintNow();
+    }
+    cursor.Restore();
+    log_.Append("");
+    log_.Append("========================");
+    log_.Append("Done.");
+    return summary;
+}
+
+TFileOutcome TConversionEngine::ConvertFile(const std::string& path) {
+    bool hasItalics = false;
+    bool hasFootnotes = false;
+    ModuleKind kind = ModuleKind::Unknown;
+    const bool removeFonts = settings_.RemoveFonts();
+    (void)removeFonts;  // used by the conversion phase
+    log_.Append("--------------");
+    log_.Append("Converting file: \"" + path + "\"");
+    log_.Append("Opening Database.");
+
+    ADOConnection1.SetConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + path +
+                                       ";Persist Security Info=False");
+    try {
+        ADOConnection1.Open();
+    } catch (const std::exception& e) {
+        const std::string message = e.what();
+        if (ContainsPasswordIgnoringCase(message)) {
+            log_.Append("FAILED TO OPEN DATABASE: Database is password protected.");
+        } else {
+            log_.Append("FAILED TO OPEN DATABASE: \"" + message + "\"");
+        }
+        return TFileOutcome::Failed;
+    }
+    ConnectionGuard release(ADOConnection1);
+
+    EntryList entries;
+    const std::vector<std::string> tableNames = ADOConnection1.TableNames();
+    ADOTable1.Close();
+
+    try {
+        kind = ExtractEntries(ADOTable1, tableNames, entries, module_, log_);
+    } catch (const std::exception& e) {
+        log_.Append(std::string("ERROR: \"") + e.what() + "\"");
+        return TFileOutcome::Failed;
+    }
+    if (kind == ModuleKind::Unknown) {
+        log_.Append("FAILED: Unknown input module type. Unable to convert.");
+        return TFileOutcome::Failed;
+    }
+
+    // The entries' texts are written as stored; the rich-text conversion of
+    // each entry is not part of this pipeline yet.
+
+    WriteOutputFile(path, entries, hasItalics, hasFootnotes, settings_, log_);
+    return TFileOutcome::Converted;
+}
+
+}  // namespace tovra

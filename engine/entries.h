@@ -1,0 +1,54 @@
+// Entries of one database: a name and a text held as 8-bit lines, and the
+// one definition of how texts are split into lines, joined and judged blank.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tovra {
+
+struct Entry {
+    std::string name;
+    std::vector<std::string> lines;
+};
+
+// The ordered entries of one database. Index errors throw EListError.
+class EntryList {
+public:
+    size_t Count() const { return entries_.size(); }
+    // Throws "List index out of bounds (%d)" for an index outside the list.
+    Entry& At(long long index);
+    const Entry& At(long long index) const;
+    Entry& Append(std::string name);
+    void Reserve(size_t n) { entries_.reserve(n); }
+    void Clear() { entries_.clear(); }
+
+    auto begin() { return entries_.begin(); }
+    auto end() { return entries_.end(); }
+    auto begin() const { return entries_.begin(); }
+    auto end() const { return entries_.end(); }
+
+private:
+    std::vector<Entry> entries_;
+};
+
+// Splits a text into lines. Splitting ends at the first NUL byte; a line ends
+// at CR LF, a lone CR or a lone LF; a break at the very end adds no empty
+// line; an empty text gives no lines. The lines replace `lines`.
+void SplitLines(std::string_view text, std::vector<std::string>& lines);
+std::vector<std::string> SplitLines(std::string_view text);
+
+// Every line followed by CR LF; "" for no lines.
+std::string JoinedText(const std::vector<std::string>& lines);
+void JoinedText(const std::vector<std::string>& lines, std::string& out);
+
+// The text without the bytes 0x00 to 0x20 at both ends.
+std::string_view Stripped(std::string_view text);
+
+// True when the text is empty after stripping.
+bool IsBlankText(std::string_view text);
+// True when the joined text of the lines is blank.
+bool IsBlank(const std::vector<std::string>& lines);
+
+}  // namespace tovra

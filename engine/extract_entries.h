@@ -1,0 +1,25 @@
+// Recognising the kind of module from its table names and reading its
+// entries, one table after another, row by row.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "db/access_reader.h"
+#include "engine/entries.h"
+#include "engine/module_kind.h"
+#include "engine/run_host.h"
+
+namespace tovra {
+
+class TLTBibleModule;
+
+// Fills `entries` from the database behind `table` and returns the kind.
+// Logs which tables it reads. The first failing database or list operation
+// ends the reading with its error (the table reader is left as it is).
+// `module` is needed only for the verse-keyed kinds (Bibles, commentaries,
+// notes); reading one without a module fails with a clear error.
+ModuleKind ExtractEntries(TAccessTable& table, const std::vector<std::string>& tableNames,
+                          EntryList& entries, const TLTBibleModule* module, TStatusLog& log);
+
+}  // namespace tovra

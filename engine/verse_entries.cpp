@@ -1,0 +1,88 @@
+// Verse-keyed reading. Book IDs count from 1 to 66 and Verse IDs from 1 to
+// 31102 (the KJV layout the notes are keyed by); rows outside are skipped
+// silently, after the fields that decide it have been read.
+#include "engine/verse_entries.h"
+
+#include <cstdio>
+
+#include "refbible/module.h"
+
+namespace tovra {
+namespace {
+
+constexpr int32_t kBookCount = 66;
+constexpr int32_t kVerseIdCount = 31102;
+
+bool InBookRange(int32_t book) { return book >= 1 && book <= kBookCount; }
+
+std::string FormatReference(const std::string& book, int32_t chapter, int32_t verse) {
+    char numbers[32];
+    std::snprintf(numbers, sizeof numbers, " %d:%d", chapter, verse);
+    return book + numbers;
+}
+
+// New text = joined text of the entry, then `comments`, split again.
+void AppendToEntry(Entry& entry, const std::string& comments, std::string& scratch) {
+    JoinedText(entry.lines, scratch);
+    scratch += comments;
+    SplitLines(scratch, entry.lines);
+}
+
+}  // namespace
+
+void ReadBibleTable(TAccessTable& table, const std::string& tableName, EntryList& entries,
+                    const TLTBibleModule& module) {
+    const auto& names = module.BookNames();
+    table.Open(tableName);
+    while (!table.Eof()) {
+        const int32_t book = table.FieldByName("Book ID").AsInteger();
+        const int32_t chapter = table.FieldByName("Chapter").AsInteger();
+        const int32_t verse = table.FieldByName("Verse").AsInteger();
+        if (InBookRange(book)) {
+            std::string text = table.FieldByName("Scripture").AsString(TUnmappableForm::RtfEscape);
+            if (static_cast<size_t>(book) > names.size()) throw EListError(book - 1);
+            Entry& entry = entries.Append(FormatReference(names[static_cast<size_t>(book - 1)], chapter, verse));
+            SplitLines(text, entry.lines);
+        }
+        table.Next();
+    }
+    table.Close();
+}
+
+void LayOutVerseEntries(EntryList& entries, const TLTBibleModule& module) {
+    const uint16_t count = module.VerseCount();
+    entries.Reserve(entries.Count() + count);
+    for (uint32_t ordinal = 1; ordinal <= count; ++ordinal)
+        entries.Append(module.VerseReference(static_cast<uint16_t>(ordinal), false));
+}
+
+void ReadNoteTable(TAccessTable& table, const std::string& tableName, NoteTable kind,
+                   EntryList& entries, const TLTBibleModule& module) {
+    std::string scratch;
+    table.Open(tableName);
+    while (!table.Eof()) {
+        if (kind == NoteTable::VerseNotes) {
+            const int32_t verseId = table.FieldByName("Verse ID").AsInteger();
+            if (verseId >= 1 && verseId <= kVerseIdCount) {
+                std::string comments = table.FieldByName("Comments").AsString(TUnmappableForm::RtfEscape);
+                AppendToEntry(entries.At(verseId - 1), comments, scratch);
+            }
+        } else {
+            const int32_t book = table.FieldByName("Book ID").AsInteger();
+            int32_t chapter = 1, verse = 1;
+            if (kind != NoteTable::BookNotes) chapter = table.FieldByName("Chapter").AsInteger();
+            if (kind == NoteTable::Commentary) verse = table.FieldByName("Start Verse").AsInteger();
+            if (InBookRange(book)) {
+                std::string comments = table.FieldByName("Comments").AsString(TUnmappableForm::RtfEscape);
+                const int32_t ordinal = module.VerseOrdinal(book, chapter, verse);
+                Entry& entry = entries.At(static_cast<long long>(ordinal) - 1);
+                if (!IsBlank(entry.lines)) entry.lines.emplace_back("\\par");
+                AppendToEntry(entry, comments, scratch);
+            }
+        }
+        table.Next();
+    }
+    table.Close();
+}
+
+}  // namespace tovra
