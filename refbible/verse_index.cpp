@@ -1,0 +1,92 @@
+// The verse-numbering queries over the loaded tables and the record table.
+//
+// The loader guarantees that the record table holds VerseCount() records
+// inside the file and that the first-verse table has BookCount() entries.
+// Stored entries are not trusted beyond that: a first verse outside 1 to V is
+// pulled inside, and every scan checks 1 <= d <= V before reading a record,
+// so records out of order give odd ordinals but never a read outside.
+#include "refbible/module.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace tovra {
+
+const std::uint8_t* TLTBibleModule::RecordAt(std::int32_t ordinal) const {
+    return verseTable_ + static_cast<std::size_t>(ordinal - 1) * lt5::kVerseRecordSize;
+}
+
+TVerseRecord TLTBibleModule::VerseRecord(std::int32_t ordinal) const {
+    if (ordinal < 1 || ordinal > verseCount_) throw EListError(ordinal);
+    const std::uint8_t* r = RecordAt(ordinal);
+    return {r[lt5::kRecordBookByte], r[lt5::kRecordChapterByte], r[lt5::kRecordVerseByte]};
+}
+
+std::int32_t TLTBibleModule::BookFirstVerse(std::int32_t book) const {
+    if (book < 1) return 1;
+    if (book > static_cast<std::int32_t>(firstVerseTable_.size())) return verseCount_;
+    return std::clamp<std::int32_t>(firstVerseTable_[book - 1], 1, verseCount_);
+}
+
+void TLTBibleModule::VerseLocation(std::int32_t ordinal, std::int32_t& book, std::int32_t& chapter,
+                                   std::int32_t& verse) const {
+    if (ordinal < 1 || ordinal > verseCount_) {
+        book = chapter = verse = 0;
+        return;
+    }
+    const std::uint8_t* r = RecordAt(ordinal);
+    book = r[lt5::kRecordBookByte];
+    chapter = r[lt5::kRecordChapterByte];
+    verse = r[lt5::kRecordVerseByte];
+}
+
+std::int32_t TLTBibleModule::VerseOrdinal(std::int32_t book, std::int32_t chapter,
+                                          std::int32_t verse) const {
+    using lt5::kRecordBookByte;
+    using lt5::kRecordChapterByte;
+    using lt5::kRecordVerseByte;
+    const std::int32_t v = verseCount_;
+    if (book < 1) return 1;
+    if (book > static_cast<std::int32_t>(BookCount())) return v;
+    std::int32_t d = BookFirstVerse(book);
+    if (chapter == 1 && verse == 1) return d;
+
+    // Both scans stop before reading the record at V.
+    while (d >= 1 && d < v && RecordAt(d)[kRecordChapterByte] < chapter &&
+           RecordAt(d)[kRecordBookByte] == book)
+        ++d;
+    if (d >= 1 && d < v && RecordAt(d)[kRecordBookByte] > book) --d;
+    while (d >= 1 && d < v && RecordAt(d)[kRecordVerseByte] < verse &&
+           RecordAt(d)[kRecordBookByte] == book && RecordAt(d)[kRecordChapterByte] == chapter)
+        ++d;
+    if (d > v) d = v;
+    if (d >= 1) {
+        const std::uint8_t* r = RecordAt(d);
+        if (r[kRecordBookByte] > book)
+            --d;
+        else if (r[kRecordChapterByte] > chapter)
+            --d;
+    }
+    return d;
+}
+
+std::string TLTBibleModule::VerseReference(std::uint16_t ordinal, bool alternateNames) const {
+    if (ordinal == 0 || ordinal > verseCount_) return "Verse index out of range.";
+    std::int32_t book = 0, chapter = 0, verse = 0;
+    VerseLocation(ordinal, book, chapter, verse);
+    const std::vector<std::string>& names = alternateNames ? altBookNames_ : bookNames_;
+    const std::int32_t index = book - 1;
+    if (index < 0 || static_cast<std::size_t>(index) >= names.size()) throw EListError(index);
+    const std::string& name = names[static_cast<std::size_t>(index)];
+
+    char numbers[16];
+    char* p = std::to_chars(numbers, numbers + sizeof numbers, chapter).ptr;
+    *p++ = ':';
+    p = std::to_chars(p, numbers + sizeof numbers, verse).ptr;
+    std::string text;
+    text.reserve(name.size() + 1 + static_cast<std::size_t>(p - numbers));
+    text.append(name).append(1, ' ').append(numbers, p);
+    return text;
+}
+
+}  // namespace tovra
