@@ -1,0 +1,165 @@
+#include "engine/conversion_run.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "engine/output_file.h"
+#include "engine/test_support.h"
+#include "platform/error.h"
+
+namespace tovra {
+namespace {
+
+using testing::Database;
+using testing::ReadFile;
+using testing::RecordingLog;
+using testing::TempFolder;
+
+class RecordingView : public TRunView {
+public:
+    void BeginWaitCursor() override { events.push_back("wait"); }
+    void EndWaitCursor() override { events.push_back("default"); }
+    void ProcessPendingMessages() override { events.push_back("process"); }
+    void RepaintNow() override { events.push_back("repaint"); }
+    std::vector<std::string> events;
+};
+
+class ConversionRunTest : public ::testing::Test {
+protected:
+    ConversionRunTest() { settings_.outFolder = out_.path(); }
+
+    std::vector<std::string> Run(const std::vector<std::string>& files) {
+        engine_.Run(files, view_);
+        return log_.lines;
+    }
+    std::vector<std::string> Block(const std::string& path) {
+        return {"--------------", "Converting file: \"" + path + "\"", "Opening Database."};
+    }
+    static std::vector<std::string> Concat(std::initializer_list<std::vector<std::string>> parts) {
+        std::vector<std::string> all;
+        for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+        return all;
+    }
+    std::string Written(const std::string& input) { return OutputFilePath(out_.path(), input); }
+
+    TempFolder out_;
+    testing::FixedSettings settings_;
+    RecordingLog log_;
+    RecordingView view_;
+    TConversionEngine engine_{settings_, log_, nullptr};
+    const std::vector<std::string> closing_{"", "========================", "Done."};
+};
+
+TEST_F(ConversionRunTest, EmptySelectionLogsOneLine) {
+    log_.Append("introduction");
+    EXPECT_EQ(Run({}), std::vector<std::string>{"Please select files to convert."});
+    EXPECT_EQ(view_.events, (std::vector<std::string>{"wait", "process", "default"}));
+}
+
+TEST_F(ConversionRunTest, SecondFileUnopenableTheOthersConverted) {
+    const std::string dict = Database("dictionary.dct");
+    const std::string bad = Database("not-access.top");
+    const std::string topics = Database("topics.top");
+    auto lines = Run({dict, bad, topics});
+    auto expected = Concat({Block(dict),
+                            {"Extracting entries from DICTIONARY.", "Writing entries to \"" + Written(dict) + "\""},
+                            Block(bad),
+                            {"FAILED TO OPEN DATABASE: \"Unrecognized database format '" + bad + "'.\""},
+                            Block(topics),
+                            {"Extracting entries from TOPICS.", "Writing entries to \"" + Written(topics) + "\""},
+                            closing_});
+    EXPECT_EQ(lines, expected);
+    EXPECT_TRUE(std::filesystem::exists(Written(dict)));
+    EXPECT_TRUE(std::filesystem::exists(Written(topics)));
+    EXPECT_FALSE(std::filesystem::exists(Written(bad)));
+    EXPECT_EQ(view_.events,
+              (std::vector<std::string>{"wait", "process", "repaint", "repaint", "repaint", "default"}));
+}
+
+TEST_F(ConversionRunTest, FailuresOfOneFileAreLoggedAndTheRunGoesOn) {
+    struct Case {
+        const char* file;
+        std::vector<std::string> lines;  // after the three opening lines
+    };
+    const std::vector<Case> cases = {
+        {"password.dct", {"FAILED TO OPEN DATABASE: Database is password protected."}},
+        {"no-known-tables.bbl", {"FAILED: Unknown input module type. Unable to convert."}},
+        {"dict-no-topic.dct",
+         {"Extracting entries from DICTIONARY.", "ERROR: \"ADOTable1: Field 'Topic' not found\""}},
+        {"dict-no-definition.dct",
+         {"Extracting entries from DICTIONARY.", "ERROR: \"ADOTable1: Field 'Definition' not found\""}},
+        {"missing-file.dct", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string path = c.file == std::string("missing-file.dct") ? out_ / "missing-file.dct" : Database(c.file);
+        const std::string next = Database("dict-lowercase.dct");
+        auto failed = c.lines;
+        if (failed.empty()) failed = {"FAILED TO OPEN DATABASE: \"Could not find file '" + path + "'.\""};
+        auto lines = Run({path, next});
+        EXPECT_EQ(lines, Concat({Block(path), failed, Block(next),
+                                 {"Extracting entries from DICTIONARY.", "Writing entries to \"" + Written(next) + "\""},
+                                 closing_}));
+        EXPECT_FALSE(std::filesystem::exists(Written(path)));
+    }
+}
+
+TEST_F(ConversionRunTest, FolderGivenAsFileFailsToOpen) {
+    auto lines = Run({out_.path()});
+    ASSERT_EQ(lines.size(), 7u);
+    EXPECT_EQ(lines[3], "FAILED TO OPEN DATABASE: \"'" + out_.path() + "' is a folder, not a database file.\"");
+}
+
+TEST_F(ConversionRunTest, MissingOutputFolderEndsTheRunAfterTheWritingLine) {
+    settings_.outFolder = out_ / "missing";
+    const std::string dict = Database("dict-lowercase.dct");
+    EXPECT_THROW(engine_.Run({dict, dict}, view_), Error);
+    ASSERT_FALSE(log_.lines.empty());
+    EXPECT_EQ(log_.lines.back(), "Writing entries to \"" + OutputFilePath(out_ / "missing", dict) + "\"");
+    EXPECT_EQ(log_.lines.size(), 5u);  // the second file is never started
+    EXPECT_EQ(view_.events.back(), "default");  // the cursor is restored
+}
+
+TEST_F(ConversionRunTest, DictionaryWinsOverBibleAndEmptyTableNeedsNoFields) {
+    const std::string both = Database("dict-and-bible.dct");
+    const std::string empty = Database("dict-empty-no-topic.dct");
+    auto lines = Run({both, empty});
+    EXPECT_EQ(lines[3], "Extracting entries from DICTIONARY.");
+    EXPECT_EQ(lines[8], "Extracting entries from DICTIONARY.");
+    EXPECT_EQ(lines[9], "Writing entries to \"" + Written(empty) + "\"");
+    EXPECT_EQ(ReadFile(Written(empty)), "; Exported by tovra 1.2.1.15\r\n; Source: " + empty + "\r\n");
+    const std::string text = ReadFile(Written(both));
+    EXPECT_NE(text.find("$$ Aaron\r\n"), std::string::npos);
+    EXPECT_EQ(text.find("Gen"), std::string::npos);
+}
+
+TEST_F(ConversionRunTest, DictionaryEntriesKeepStoredTextAndCarryForeignCharacters) {
+    const std::string dict = Database("dictionary.dct");
+    Run({dict});
+    const std::string out = ReadFile(Written(dict));
+    // Rows in stored order, duplicates kept, blank entries left out.
+    const size_t adam1 = out.find("$$ Adam\r\n{\\rtf1");
+    const size_t aaron = out.find("$$ Aaron\r\n");
+    const size_t adam2 = out.find("$$ Adam\r\nAdam, a city");
+    ASSERT_NE(aaron, std::string::npos);
+    ASSERT_NE(adam1, std::string::npos);
+    ASSERT_NE(adam2, std::string::npos);
+    EXPECT_LT(aaron, adam1);
+    EXPECT_LT(adam1, adam2);
+    for (const char* blank : {"$$ Abaddon", "$$ Abel", "$$ Abiram"}) EXPECT_EQ(out.find(blank), std::string::npos) << blank;
+    // Names carry characters outside Windows-1252 as references.
+    EXPECT_NE(out.find("$$ &#955;&#972;&#947;&#959;&#962;\r\n"), std::string::npos);
+    EXPECT_NE(out.find("$$ \x93" "Amen\x94\r\n"), std::string::npos);
+    EXPECT_NE(out.find("$$ \xC9lie\r\n"), std::string::npos);
+    // Texts carry them as RTF escapes; Windows-1252 characters stay bytes.
+    EXPECT_NE(out.find("\\u1488?"), std::string::npos);
+    EXPECT_NE(out.find("Abba \x97 \x93" "Father\x94"), std::string::npos);
+    // Line breaks of all three kinds become lines; a NUL ends the text.
+    EXPECT_NE(out.find("$$ Achan\r\nCRLF line\r\nlone CR line\r\nlone LF line\r\nlast line, then a final CRLF\r\n\r\n"),
+              std::string::npos);
+    EXPECT_NE(out.find("$$ Achor\r\nText before a NUL character\r\n\r\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tovra

@@ -1,0 +1,120 @@
+#include "engine/output_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "engine/test_support.h"
+#include "platform/error.h"
+
+namespace tovra {
+namespace {
+
+using testing::ReadFile;
+using testing::RecordingLog;
+using testing::TempFolder;
+
+TEST(OutputFileTest, BaseNameDropsFolderAndLastExtension) {
+    struct Case {
+        const char* input;
+        const char* base;
+    } cases[] = {
+        {"/data/webster.dct", "webster"},
+        {"/data/my.notes.not", "my.notes"},
+        {"/data/README", "README"},
+        {"kjv.bbl", "kjv"},
+        {"/data.d/README", "README"},
+        {"/data/.hidden", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(BaseName(c.input), c.base) << c.input;
+}
+
+TEST(OutputFileTest, PathInsertsTheFolderAsStored) {
+    EXPECT_EQ(OutputFilePath("/out", "/data/kjv.bbl"), "/out/kjv_loom.txt");
+    EXPECT_EQ(OutputFilePath("/out/", "/data/kjv.bbl"), "/out//kjv_loom.txt");
+    EXPECT_EQ(OutputFilePath("/out", "/data/README"), "/out/README_loom.txt");
+}
+
+EntryList AaronAndAbba() {
+    EntryList entries;
+    entries.Append("Aaron").lines = {"first text line of Aaron", "second text line of Aaron"};
+    entries.Append("Blank").lines = {"   ", "", "\t"};
+    entries.Append("Abba").lines = {"text line of Abba"};
+    entries.Append("Empty");
+    return entries;
+}
+
+TEST(OutputFileTest, LayoutOfTwoEntriesMatchesTheExampleByteForByte) {
+    const std::string expected =
+        "; Exported by tovra 1.2.1.15\r\n"
+        "; Source: /data/webster.dct\r\n"
+        "\r\n"
+        "$$ Aaron\r\n"
+        "first text line of Aaron\r\n"
+        "second text line of Aaron\r\n"
+        "\r\n"
+        "\r\n"
+        "$$ Abba\r\n"
+        "text line of Abba\r\n"
+        "\r\n";
+    EXPECT_EQ(BuildOutputContent("/data/webster.dct", AaronAndAbba(), false, false), expected);
+}
+
+TEST(OutputFileTest, FlagLinesFollowTheSourceLine) {
+    EntryList none;
+    EXPECT_EQ(BuildOutputContent("/d/kjv.bbl", none, true, true),
+              "; Exported by tovra 1.2.1.15\r\n; Source: /d/kjv.bbl\r\n; HAS ITALICS\r\n; HAS FOOTNOTES\r\n");
+    EXPECT_EQ(BuildOutputContent("/d/kjv.bbl", none, false, true),
+              "; Exported by tovra 1.2.1.15\r\n; Source: /d/kjv.bbl\r\n; HAS FOOTNOTES\r\n");
+}
+
+TEST(OutputFileTest, NameGoesIntoTheHeadingUntrimmed) {
+    EntryList entries;
+    entries.Append(" spaced ").lines = {"x"};
+    EXPECT_NE(BuildOutputContent("/a", entries, false, false).find("$$  spaced \r\n"), std::string::npos);
+}
+
+TEST(OutputFileTest, WriteLogsThePathAndReplacesAnExistingFile) {
+    TempFolder dir;
+    testing::FixedSettings settings;
+    settings.outFolder = dir.path();
+    RecordingLog log;
+    testing::WriteFile(dir / "webster_loom.txt", "old content that is longer than the new one...........");
+    WriteOutputFile("/data/webster.dct", AaronAndAbba(), false, false, settings, log);
+    ASSERT_EQ(log.lines.size(), 1u);
+    EXPECT_EQ(log.lines[0], "Writing entries to \"" + dir.path() + "/webster_loom.txt\"");
+    EXPECT_EQ(ReadFile(dir / "webster_loom.txt"), BuildOutputContent("/data/webster.dct", AaronAndAbba(), false, false));
+    // No temporary file is left behind.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+TEST(OutputFileTest, MissingFolderFailsAfterTheLogLine) {
+    TempFolder dir;
+    testing::FixedSettings settings;
+    settings.outFolder = dir / "missing";
+    RecordingLog log;
+    try {
+        WriteOutputFile("/data/kjv.bbl", AaronAndAbba(), false, false, settings, log);
+        FAIL() << "no error";
+    } catch (const Error& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "Cannot create file \"" + dir.path() + "/missing/kjv_loom.txt\". No such file or directory");
+    }
+    ASSERT_EQ(log.lines.size(), 1u);
+    EXPECT_EQ(log.lines[0], "Writing entries to \"" + dir.path() + "/missing/kjv_loom.txt\"");
+}
+
+TEST(OutputFileTest, FailedReplaceLeavesTargetAndNoTemporaryFile) {
+    // The rename over a non-empty folder of the target's name fails: the
+    // error goes up, the folder stays and no temporary file is left.
+    TempFolder dir;
+    std::filesystem::create_directory(dir / "kjv_loom.txt");
+    testing::WriteFile(dir / "kjv_loom.txt/keep", "x");
+    EXPECT_THROW(WriteFileAtomically(dir / "kjv_loom.txt", "new content"), Error);
+    EXPECT_EQ(ReadFile(dir / "kjv_loom.txt/keep"), "x");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+}  // namespace
+}  // namespace tovra
