@@ -1,0 +1,819 @@
+// The RTF reader: buffered input, the main loop, control words, groups,
+// destinations, text runs, tables, fields and the end of input. Property
+// codes are applied in rtf_apply_property.cpp.
+#include "richtext/rtf_reader.h"
+
+#include <cstring>
+#include <limits>
+#include <new>
+#include <stdexcept>
+
+#include "platform/code_page.h"
+
+namespace tovra {
+namespace {
+
+constexpr size_t kBufferSize = 4096;
+
+// Raised for the conditions that end reading with rtf_st_Exception.
+class ReadFailure : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+bool IsLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+
+int HexDigit(unsigned char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// A plain decimal number with an optional sign that fits 32 bits.
+int32_t ParseDecimal(std::string_view s) {
+    size_t i = 0;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
+    if (i >= s.size()) throw ReadFailure("not a number");
+    int64_t value = 0;
+    for (; i < s.size(); ++i) {
+        if (!IsDigit(static_cast<unsigned char>(s[i]))) throw ReadFailure("not a number");
+        value = value * 10 + (s[i] - '0');
+        if (value > int64_t{1} << 31) throw ReadFailure("number out of range");
+    }
+    if (negative) value = -value;
+    if (value > std::numeric_limits<int32_t>::max()) throw ReadFailure("number out of range");
+    return static_cast<int32_t>(value);
+}
+
+std::string_view TrimBlanks(std::string_view s) {
+    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
+    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
+    return s;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Reader state
+
+void TRDRTFReaderState::Assign(const TRDRTFReaderState& s) {
+    CharProps.Assign(s.CharProps);
+    ParaProps.Assign(s.ParaProps);
+    SectionProps.Assign(s.SectionProps);
+    DocProps.Assign(s.DocProps);
+    if (!s.RowProps) {
+        RowProps.reset();
+    } else {
+        if (!RowProps) RowProps = std::make_unique<TRDRTFRowProperties>();
+        RowProps->Assign(*s.RowProps);
+    }
+    Destination = s.Destination;
+    InputMode = s.InputMode;
+    BorderTarget = s.BorderTarget;
+    HeaderFooter = s.HeaderFooter;
+}
+
+void TRDRTFReaderState::Reset() {
+    CharProps.Reset();
+    ParaProps.Reset();
+    SectionProps.Reset();
+    DocProps.Reset();
+    RowProps.reset();
+    BorderTarget = 0;
+    Destination = destText;
+    InputMode = rtf_im_Normal;
+    FieldInstruction.clear();
+    FieldResultDone = false;
+    DefaultFont = 0;
+    HeaderFooter = rtf_hf_MainText;
+}
+
+TRDRTFRowProperties& TRDRTFReaderState::Row() {
+    if (!RowProps) RowProps = std::make_unique<TRDRTFRowProperties>();
+    return *RowProps;
+}
+
+// ---------------------------------------------------------------------------
+// Life cycle
+
+TRDRTFReader::TRDRTFReader() { RtfKeywordTable(); }
+
+TRDRTFReader::~TRDRTFReader() = default;
+
+void TRDRTFReader::Reset() {
+    RtfKeywordTable();  // sorts the shared table on first use
+    styleSheet_.clear();
+    styleIndex_.Clear();
+    fonts_.clear();
+    fontIndex_.Clear();
+    colors_.clear();
+    listTable_.clear();
+    listIndex_.Clear();
+    listOverrides_.clear();
+    overrideIndex_.Clear();
+    // Saved states are reused between groups; after a very deep document
+    // give most of them back.
+    if (savedStates_.size() > 256) {
+        savedStates_.resize(256);
+        savedStates_.shrink_to_fit();
+    }
+    state_.Reset();
+    pendingText_.clear();
+    pendingWideText_.clear();
+    pendingPosition_ = rtf_ts_NewPara;
+    pushedBack_ = false;
+    numberingMarker_.reset();
+    sectionLevel_ = 0;
+    codePage_ = DefCodePage;
+    unicodeSkip_ = 1;
+    skipCount_ = 0;
+    depth_ = 0;
+    tableLevel_ = 0;
+    forceEmit_ = false;
+    binaryRemaining_ = 0;
+    lastParam_ = 0;
+    starSeen_ = false;
+    hexDigitsLeft_ = 2;
+    hexValue_ = 0;
+}
+
+uint8_t TRDRTFReader::ReadStream(std::string_view input) {
+    uint8_t status = rtf_st_Exception;
+    try {
+        Reset();
+        input_ = input;
+        inputPos_ = 0;
+        buffer_.clear();
+        buffer_.reserve(kBufferSize);
+        bufferPos_ = 0;  // past the end of the empty buffer: the first read fills it
+        status = MainLoop();
+    } catch (...) {
+        status = rtf_st_Exception;
+    }
+    buffer_.clear();
+    input_ = {};
+    return status;
+}
+
+// ---------------------------------------------------------------------------
+// Reading characters
+
+void TRDRTFReader::Refill() {
+    size_t remaining = input_.size() - inputPos_;
+    if (remaining == 0) throw ReadFailure("read past the end of the input");
+    size_t n = remaining < kBufferSize ? remaining : kBufferSize;
+    buffer_.resize(n);
+    std::memcpy(buffer_.data(), input_.data() + inputPos_, n);
+    inputPos_ += n;
+    bufferPos_ = 0;
+}
+
+unsigned char TRDRTFReader::NextChar() {
+    if (pushedBack_) {
+        pushedBack_ = false;
+        return lastChar_;
+    }
+    if (bufferPos_ >= buffer_.size()) Refill();
+    lastChar_ = buffer_[bufferPos_++];
+    return lastChar_;
+}
+
+bool TRDRTFReader::AtEnd() const {
+    return !pushedBack_ && bufferPos_ >= buffer_.size() && inputPos_ >= input_.size();
+}
+
+// ---------------------------------------------------------------------------
+// Main loop, control words, groups
+
+uint8_t TRDRTFReader::MainLoop() {
+    for (;;) {
+        if (AtEnd()) return FinishInput();
+        unsigned char c = NextChar();
+        uint8_t status = rtf_st_Ok;
+        if (state_.InputMode == rtf_im_Binary) {
+            // Braces, backslashes and line ends are data here.
+            status = HandleChar(c);
+            if (status != rtf_st_Ok) return status;
+            if (--binaryRemaining_ <= 0) state_.InputMode = rtf_im_Normal;
+            continue;
+        }
+        switch (c) {
+            case '\\':
+                status = ReadControl();
+                break;
+            case '{':
+                skipCount_ = 0;
+                status = OpenGroup();
+                break;
+            case '}':
+                skipCount_ = 0;
+                status = CloseGroup();
+                if (status == rtf_st_Ok && depth_ == 0) return FinishInput();
+                break;
+            case 10:
+            case 13:
+                break;
+            default:
+                if (state_.InputMode == rtf_im_Normal) {
+                    if (skipCount_ > 0)
+                        --skipCount_;
+                    else
+                        status = HandleChar(c);
+                } else if (state_.InputMode == rtf_im_Hex) {
+                    int digit = HexDigit(c);
+                    if (digit < 0) return rtf_st_BadHexDigit;
+                    hexValue_ = hexValue_ * 16 + static_cast<unsigned>(digit);
+                    if (--hexDigitsLeft_ <= 0) {
+                        unsigned char value = static_cast<unsigned char>(hexValue_ & 0xFF);
+                        hexDigitsLeft_ = 2;
+                        hexValue_ = 0;
+                        state_.InputMode = rtf_im_Normal;
+                        if (skipCount_ > 0)
+                            --skipCount_;
+                        else
+                            status = HandleChar(value);
+                    }
+                } else {
+                    return rtf_st_BadInputMode;
+                }
+                break;
+        }
+        if (status != rtf_st_Ok) return status;
+    }
+}
+
+uint8_t TRDRTFReader::ReadControl() {
+    if (AtEnd()) return rtf_st_EndAfterBackslash;
+    unsigned char c = NextChar();
+    if (!IsLetter(c)) {
+        // A control symbol; the skip count does not apply to it.
+        char symbol = static_cast<char>(c);
+        return Dispatch(std::string_view(&symbol, 1), 0, false);
+    }
+    keyword_.clear();
+    // A letter that is the last byte of the input ends the word and is read
+    // again as a character; reading past the end raises a failure.
+    do {
+        keyword_.push_back(static_cast<char>(c));
+        c = NextChar();
+    } while (IsLetter(c) && !AtEnd());
+    bool negative = false;
+    if (c == '-') {
+        negative = true;
+        c = NextChar();
+    }
+    bool hasParam = false;
+    int32_t param = 0;
+    if (IsDigit(c)) {
+        hasParam = true;
+        int64_t value = 0;
+        do {
+            value = value * 10 + (c - '0');
+            if (value > (int64_t{1} << 31)) throw ReadFailure("parameter out of range");
+            c = NextChar();
+        } while (IsDigit(c) && !AtEnd());
+        if (negative) value = -value;
+        if (value > std::numeric_limits<int32_t>::max()) throw ReadFailure("parameter out of range");
+        param = static_cast<int32_t>(value);
+        lastParam_ = param;
+    }
+    if (c != ' ') PushBack();
+    if (skipCount_ > 0) {
+        --skipCount_;
+        return rtf_st_Ok;
+    }
+    return Dispatch(keyword_, param, hasParam);
+}
+
+uint8_t TRDRTFReader::Dispatch(std::string_view keyword, int32_t p, bool hasParam) {
+    const TRDRTFsymbol* sym = FindRtfKeyword(keyword);
+    if (!sym) {
+        if (starSeen_) state_.Destination = destSkip;
+        starSeen_ = false;
+        return rtf_st_Ok;
+    }
+    starSeen_ = false;
+    switch (sym->Kind) {
+        case kwChar:
+            return HandleChar(sym->Code);
+        case kwWideChar:
+            if (state_.Destination == destText && OnNewUnicodeText)
+                return AddWideChar(static_cast<char16_t>(sym->Default));
+            return HandleChar(sym->Code);
+        case kwDestination:
+            return ChangeDestination(sym->Code, p);
+        case kwProperty: {
+            if (sym->UseDefault || !hasParam) p = sym->Default;
+            if (state_.Destination == destText && sym->Affects == rtf_af_Char) {
+                uint8_t status = Flush(false, true);
+                if (status != rtf_st_Ok) return status;
+            }
+            return ApplyProperty(sym->Code, p);
+        }
+        case kwSpecial:
+            if (state_.Destination == destSkip && sym->Code != 0) return rtf_st_Ok;
+            switch (sym->Code) {
+                case 0:
+                    state_.InputMode = rtf_im_Binary;
+                    binaryRemaining_ = lastParam_;
+                    return rtf_st_Ok;
+                case 1:
+                    state_.InputMode = rtf_im_Hex;
+                    return rtf_st_Ok;
+                case 2:
+                    starSeen_ = true;
+                    return rtf_st_Ok;
+                default:
+                    return rtf_st_BadKeyword;
+            }
+    }
+    return rtf_st_BadKeyword;
+}
+
+uint8_t TRDRTFReader::OpenGroup() {
+    if (depth_ >= kMaxGroupDepth) return rtf_st_NoState;
+    try {
+        size_t slot = static_cast<size_t>(depth_);
+        if (savedStates_.size() <= slot) savedStates_.emplace_back();
+        savedStates_[slot].Assign(state_);
+    } catch (const std::bad_alloc&) {
+        return rtf_st_NoState;
+    }
+    state_.InputMode = rtf_im_Normal;
+    ++depth_;
+    if (state_.Destination == destStyleSheet) {
+        AppendStyleSheetEntry();
+        state_.Destination = destStyleSheetEntry;
+    }
+    return rtf_st_Ok;
+}
+
+uint8_t TRDRTFReader::CloseGroup() {
+    if (depth_ <= 0) return rtf_st_UnmatchedClose;
+    const TRDRTFReaderState& saved = savedStates_[static_cast<size_t>(depth_ - 1)];
+    TRDRTFDestination current = state_.Destination;
+    if (current == destStyleSheetEntry && saved.Destination == destStyleSheet && !styleSheet_.empty()) {
+        styleSheet_.back().ParaProps.Assign(state_.ParaProps);
+        styleSheet_.back().CharProps.Assign(state_.CharProps);
+    }
+    if (current == destText) {
+        uint8_t status = Flush(false, false);
+        if (status != rtf_st_Ok) return status;
+    }
+    if (current != saved.Destination) {
+        uint8_t status = EndDestination(current);
+        if (status != rtf_st_Ok) return status;
+    }
+    if (state_.HeaderFooter != saved.HeaderFooter && state_.HeaderFooter != rtf_hf_MainText &&
+        OnHeaderFooter)
+        OnHeaderFooter(*this, state_.HeaderFooter, false);
+    state_.Assign(saved);
+    if (current == destNumbering && state_.Destination != destNumbering && numberingMarker_) {
+        if (!state_.ParaProps.Marker) state_.ParaProps.Marker.emplace();
+        CopyMarker(*state_.ParaProps.Marker, *numberingMarker_, false);
+        numberingMarker_.reset();
+    }
+    --depth_;
+    return rtf_st_Ok;
+}
+
+// ---------------------------------------------------------------------------
+// Characters and text runs
+
+TRDRTFListLevel97* TRDRTFReader::LastListLevel() {
+    if (listTable_.empty() || listTable_.back().Levels.empty()) return nullptr;
+    return &listTable_.back().Levels.back();
+}
+
+uint8_t TRDRTFReader::HandleChar(unsigned char c) {
+    switch (state_.Destination) {
+        case destText:
+            if (c == 10 || c == 13) {
+                NotifyMarkerUpdate();
+                uint8_t status = AddChar(c, true, true);
+                if (status != rtf_st_Ok) return status;
+                NotifyMarkerUpdate();
+                return rtf_st_Ok;
+            }
+            return AddChar(c, true, true);
+        case destFontTable:
+            if (c != ';') {
+                if (fonts_.empty()) throw ReadFailure("font name before the first font");
+                fonts_.back().Name.push_back(static_cast<char>(c));
+            }
+            return rtf_st_Ok;
+        case destColorTable:
+            if (c == ';') colors_.push_back(kRtfDefaultColor);
+            return rtf_st_Ok;
+        case destStyleSheetEntry:
+            if (c != ';' && !styleSheet_.empty()) styleSheet_.back().Name.push_back(static_cast<char>(c));
+            return rtf_st_Ok;
+        case destFieldInstruction:
+            state_.FieldInstruction.push_back(static_cast<char>(c));
+            return rtf_st_Ok;
+        case destNumberingTextAfter:
+            if (numberingMarker_) numberingMarker_->TextAfter.push_back(static_cast<char>(c));
+            return rtf_st_Ok;
+        case destNumberingTextBefore:
+            if (numberingMarker_) numberingMarker_->TextBefore.push_back(static_cast<char>(c));
+            return rtf_st_Ok;
+        case destListName:
+            if (!listTable_.empty()) listTable_.back().Name.push_back(static_cast<char>(c));
+            return rtf_st_Ok;
+        case destLevelText:
+            if (TRDRTFListLevel97* level = LastListLevel()) {
+                char ch = static_cast<char>(c);
+                level->LevelText.push_back(ch);
+                if (!level->LevelTextW.empty()) level->LevelTextW += AnsiToWide(std::string_view(&ch, 1), codePage_);
+            }
+            return rtf_st_Ok;
+        case destLevelNumbers:
+            if (TRDRTFListLevel97* level = LastListLevel()) level->LevelNumbers.push_back(static_cast<char>(c));
+            return rtf_st_Ok;
+        default:
+            // destPicture without a picture consumer, and every destination
+            // whose characters go nowhere.
+            return rtf_st_Ok;
+    }
+}
+
+uint8_t TRDRTFReader::AddChar(unsigned char c, bool closeTables, bool adjustTables) {
+    if (adjustTables) AdjustTableLevel(closeTables);
+    if (c == 0 || c == 10 || c == 13) {
+        TRDRTFPosition n = c == 10 ? rtf_ts_NewPara : c == 13 ? rtf_ts_NewLine : rtf_ts_ContinuePara;
+        uint8_t status = Emit(n);
+        if (status != rtf_st_Ok) return status;
+        pendingPosition_ = n;
+        return rtf_st_Ok;
+    }
+    if (!pendingWideText_.empty()) {
+        uint8_t status = AddChar(0, false, false);
+        if (status != rtf_st_Ok) return status;
+    }
+    pendingText_.push_back(static_cast<char>(c));
+    return rtf_st_Ok;
+}
+
+uint8_t TRDRTFReader::AddWideChar(char16_t c) {
+    AdjustTableLevel(true);
+    if (!pendingText_.empty()) {
+        uint8_t status = AddChar(0, false, false);
+        if (status != rtf_st_Ok) return status;
+    }
+    if (c != 0) pendingWideText_.push_back(c);
+    return rtf_st_Ok;
+}
+
+uint8_t TRDRTFReader::Emit(TRDRTFPosition& n) {
+    if (!forceEmit_ && pendingText_.empty() && pendingWideText_.empty()) {
+        if (pendingPosition_ == rtf_ts_ContinuePara) return rtf_st_Ok;
+        if (n == rtf_ts_ContinuePara) {
+            n = pendingPosition_;  // a neutral flush keeps the pending position
+            return rtf_st_Ok;
+        }
+    }
+    try {
+        if (OnNewUnicodeText && !pendingWideText_.empty())
+            OnNewUnicodeText(*this, pendingWideText_, pendingPosition_);
+        else if (OnNewText)
+            OnNewText(*this, pendingText_, pendingPosition_);
+    } catch (...) {
+        return rtf_st_HandlerException;
+    }
+    pendingText_.clear();
+    pendingWideText_.clear();
+    return rtf_st_Ok;
+}
+
+// ---------------------------------------------------------------------------
+// Tables and markers
+
+void TRDRTFReader::AdjustTableLevel(bool closeTables) {
+    const TRDRTFParaProperties& para = state_.ParaProps;
+    if (para.Positioned) return;
+    int32_t target = 0;
+    if (para.InTable) {
+        target = para.NestingLevel;
+        if (target < 0) target = 0;
+        if (target > kMaxTableLevel) target = kMaxTableLevel;
+    }
+    while (tableLevel_ < target) {
+        TableEvent(rdf_tbl_TableStart);
+        ++tableLevel_;
+    }
+    if (closeTables) {
+        while (tableLevel_ > target) {
+            TableEvent(rdf_tbl_TableEnd);
+            --tableLevel_;
+        }
+    }
+}
+
+void TRDRTFReader::TableEvent(TRDRTFTableEventKind kind) {
+    NotifyMarkerUpdate();
+    if (OnTable) OnTable(*this, kind);
+}
+
+void TRDRTFReader::NotifyMarkerUpdate() {
+    if (!OnUpdateMarker || !state_.ParaProps.Marker) return;
+    TRDRTFMarkerProperties& marker = *state_.ParaProps.Marker;
+    const TRDRTFCharProperties& chars = state_.CharProps;
+    if (!(marker.ExplicitFlags & rtf_mef_Color)) marker.Color = chars.Color;
+    if (!(marker.ExplicitFlags & rtf_mef_Font)) marker.FontIndex = chars.FontIndex;
+    if (!(marker.ExplicitFlags & rtf_mef_Size)) marker.FontSize = chars.Size;
+    constexpr uint8_t kTaken = rtf_fs_Bold | rtf_fs_Italic | rtf_fs_StrikeOut;
+    marker.FontStyle = static_cast<uint8_t>((marker.FontStyle & ~kTaken) | (chars.Style & kTaken));
+    OnUpdateMarker(*this);
+}
+
+// ---------------------------------------------------------------------------
+// Destinations
+
+uint8_t TRDRTFReader::ChangeDestination(uint8_t request, int32_t param) {
+    TRDRTFDestination& dest = state_.Destination;
+    if (dest == destSkip) return rtf_st_Ok;
+    switch (request) {
+        case 0:  // pict: without a picture consumer the data goes nowhere
+            dest = destPicture;
+            break;
+        case 1:
+            dest = destSkip;
+            break;
+        case 2:
+            fonts_.clear();
+            fontIndex_.Clear();
+            dest = destFontTable;
+            break;
+        case 3:
+            styleSheet_.clear();
+            styleIndex_.Clear();
+            dest = destStyleSheet;
+            break;
+        case 4:
+            colors_.clear();
+            colors_.push_back(kRtfDefaultColor);
+            dest = destColorTable;
+            break;
+        case 5:
+        case 6:
+        case 7:
+            if (!styleSheet_.empty()) {
+                styleSheet_.back().Number = param;
+                styleSheet_.back().Kind = request == 5 ? 1 : request == 6 ? 0 : 2;
+            }
+            dest = destStyleSheetEntry;
+            break;
+        case 8: {
+            uint8_t status = Flush(true, true);
+            dest = destField;
+            return status;
+        }
+        case 9:
+            if (dest == destField) {
+                state_.FieldInstruction.clear();
+                state_.FieldResultDone = false;
+                dest = destFieldInstruction;
+            }
+            break;
+        case 10:
+        case 11:
+            dest = destText;
+            break;
+        case 12:
+        case 13:
+            state_.HeaderFooter = request == 12 ? rtf_hf_Header : rtf_hf_Footer;
+            if (OnHeaderFooter)
+                OnHeaderFooter(*this, state_.HeaderFooter, true);
+            else
+                dest = destSkip;
+            break;
+        case 14:
+        case 15:
+            if (dest == destNumbering)
+                dest = request == 14 ? destNumberingTextAfter : destNumberingTextBefore;
+            else
+                dest = destSkip;
+            break;
+        case 16:
+            numberingMarker_ = std::make_unique<TRDRTFMarkerProperties>();
+            dest = destNumbering;
+            break;
+        case 17:
+            sectionLevel_ = param;
+            dest = destSectionNumbering;
+            break;
+        case 18:
+            listTable_.clear();
+            listIndex_.Clear();
+            dest = destListTable;
+            break;
+        case 19:
+            if (dest == destListTable) {
+                AppendList();
+                dest = destList;
+            } else {
+                dest = destSkip;
+            }
+            break;
+        case 20:
+            if (dest == destList) dest = destListName;
+            break;
+        case 21:
+            if (dest == destList && !listTable_.empty()) {
+                listTable_.back().Levels.emplace_back();
+                dest = destListLevel;
+            } else {
+                dest = destSkip;
+            }
+            break;
+        case 22:
+        case 23:
+            if (dest == destListLevel)
+                dest = request == 22 ? destLevelText : destLevelNumbers;
+            else
+                dest = destSkip;
+            break;
+        case 24:
+            listOverrides_.clear();
+            overrideIndex_.Clear();
+            dest = destListOverrideTable;
+            break;
+        case 25:
+            if (dest == destListOverrideTable) {
+                AppendOverride();
+                dest = destListOverride;
+            } else {
+                dest = destSkip;
+            }
+            break;
+        case 26:
+            if (dest == destListOverride && !listOverrides_.empty()) {
+                listOverrides_.back().Levels.emplace_back();
+                dest = destListOverrideLevel;
+            } else {
+                dest = destSkip;
+            }
+            break;
+        default:
+            dest = destSkip;
+            break;
+    }
+    return rtf_st_Ok;
+}
+
+uint8_t TRDRTFReader::EndDestination(TRDRTFDestination dest) {
+    switch (dest) {
+        case destPicture:
+            // No picture is collected without a picture consumer.
+            return Flush(false, true);
+        case destField:
+            state_.FieldInstruction.clear();
+            state_.FieldResultDone = false;
+            return rtf_st_Ok;
+        case destFieldInstruction:
+            return EvaluateFieldInstruction();
+        case destLevelText:
+            if (TRDRTFListLevel97* level = LastListLevel()) {
+                // The first byte (or code unit) is the RTF length prefix.
+                if (!level->LevelText.empty()) {
+                    size_t keep = 1 + static_cast<unsigned char>(level->LevelText[0]);
+                    if (level->LevelText.size() > keep) level->LevelText.resize(keep);
+                }
+                if (!level->LevelTextW.empty()) {
+                    size_t keep = 1 + static_cast<size_t>(level->LevelTextW[0]);
+                    if (level->LevelTextW.size() > keep) level->LevelTextW.resize(keep);
+                }
+            }
+            return rtf_st_Ok;
+        case destLevelNumbers:
+            if (TRDRTFListLevel97* level = LastListLevel()) {
+                if (!level->LevelNumbers.empty()) {
+                    size_t keep = 1 + static_cast<unsigned char>(level->LevelNumbers[0]);
+                    if (level->LevelNumbers.size() > keep) level->LevelNumbers.resize(keep);
+                }
+            }
+            return rtf_st_Ok;
+        default:
+            return rtf_st_Ok;
+    }
+}
+
+uint8_t TRDRTFReader::EvaluateFieldInstruction() {
+    std::string_view text = TrimBlanks(state_.FieldInstruction);
+    if (text.substr(0, 6) != "SYMBOL") return rtf_st_Ok;  // HYPERLINK and others stay for the consumer
+    std::string_view rest = text.size() > 7 ? text.substr(7) : std::string_view();
+    std::string_view word = rest.substr(0, rest.find(' '));
+    int32_t code = ParseDecimal(word);
+    size_t f = rest.find("\\f");
+    size_t s = rest.find("\\s");
+    if (f == std::string_view::npos || s == std::string_view::npos) return rtf_st_Ok;
+    // "\f", one character, then the font name in double quotes.
+    if (f + 3 >= rest.size() || rest[f + 3] != '"') return rtf_st_Ok;
+    size_t nameEnd = rest.find('"', f + 4);
+    if (nameEnd == std::string_view::npos) return rtf_st_Ok;
+    std::string_view fontName = rest.substr(f + 4, nameEnd - (f + 4));
+    // "\s", one character, then the size up to the next space or the end.
+    if (s + 3 > rest.size()) return rtf_st_Ok;
+    std::string_view sizeText = rest.substr(s + 3);
+    sizeText = sizeText.substr(0, sizeText.find(' '));
+    int32_t size = ParseDecimal(sizeText);
+
+    TRDRTFCharProperties& chars = state_.CharProps;
+    int32_t oldSize = chars.Size;
+    chars.Size = size;
+    chars.FontNameOverride.assign(fontName);
+    uint8_t status = AddChar(static_cast<unsigned char>(code & 0xFF), false, false);
+    if (status == rtf_st_Ok) status = AddChar(0, false, false);
+    chars.Size = oldSize;
+    chars.FontNameOverride.clear();
+    return status;
+}
+
+uint8_t TRDRTFReader::FinishInput() {
+    NotifyMarkerUpdate();
+    while (tableLevel_ > 0) {
+        TableEvent(rdf_tbl_TableEnd);
+        --tableLevel_;
+    }
+    if (!colors_.empty()) colors_.pop_back();
+    if (depth_ > 0) return rtf_st_UnclosedGroup;
+    // The tables are closed: the last run follows them without reopening one.
+    if (!pendingText_.empty()) return Flush(true, false);
+    return rtf_st_Ok;
+}
+
+// ---------------------------------------------------------------------------
+// Look-ups and conversions
+
+int32_t TRDRTFReader::FirstFontIndex(int32_t number) const {
+    return fontIndex_.Find(number, static_cast<int32_t>(fonts_.size()), fonts_.empty() ? 0 : fonts_.back().Number);
+}
+
+int32_t TRDRTFReader::FontIndexOf(int32_t number, int32_t defaultNumber) const {
+    int32_t index = FirstFontIndex(number);
+    if (index < 0 && number != defaultNumber) index = FirstFontIndex(defaultNumber);
+    return index < 0 ? 0 : index;
+}
+
+int32_t TRDRTFReader::StyleIndexOf(int32_t number) const {
+    return styleIndex_.Find(number, static_cast<int32_t>(styleSheet_.size()),
+                            styleSheet_.empty() ? 0 : styleSheet_.back().Number);
+}
+
+int32_t TRDRTFReader::ListIndexOf(int32_t listId) const {
+    return listIndex_.Find(listId, static_cast<int32_t>(listTable_.size()),
+                           listTable_.empty() ? 0 : listTable_.back().ListId);
+}
+
+int32_t TRDRTFReader::OverrideIndexOf(int32_t number) const {
+    return overrideIndex_.Find(number, static_cast<int32_t>(listOverrides_.size()),
+                               listOverrides_.empty() ? 0 : listOverrides_.back().Number);
+}
+
+void TRDRTFReader::AppendFont(int32_t number) {
+    // A font's number never changes, so it is indexed at once.
+    fontIndex_.Settle(number, static_cast<int32_t>(fonts_.size()));
+    fonts_.emplace_back().Number = number;
+}
+
+void TRDRTFReader::AppendStyleSheetEntry() {
+    if (!styleSheet_.empty())
+        styleIndex_.Settle(styleSheet_.back().Number, static_cast<int32_t>(styleSheet_.size() - 1));
+    TRDRTFStyleSheetEntry& entry = styleSheet_.emplace_back();
+    entry.Kind = 1;
+    entry.Number = 0;
+    entry.Next = static_cast<int32_t>(styleSheet_.size() - 1);
+}
+
+void TRDRTFReader::AppendList() {
+    if (!listTable_.empty())
+        listIndex_.Settle(listTable_.back().ListId, static_cast<int32_t>(listTable_.size() - 1));
+    listTable_.emplace_back();
+}
+
+void TRDRTFReader::AppendOverride() {
+    if (!listOverrides_.empty())
+        overrideIndex_.Settle(listOverrides_.back().Number, static_cast<int32_t>(listOverrides_.size() - 1));
+    listOverrides_.emplace_back();
+}
+
+std::u16string TRDRTFReader::AnsiToWide(std::string_view text, int32_t codePage) const {
+    if (text.empty()) return {};
+    std::u16string wide = CodePageToUtf16(text, codePage);
+    if (wide.empty() && codePage != 0) wide = CodePageToUtf16(text, 0);
+    if (wide.empty()) wide.assign(text.size(), u'?');
+    return wide;
+}
+
+std::string TRDRTFReader::WideToAnsi(std::u16string_view text) const {
+    if (text.empty()) return {};
+    std::string bytes = Utf16ToCodePage(text, codePage_);
+    if (bytes.empty() && codePage_ != 0) bytes = Utf16ToCodePage(text, 0);
+    if (bytes.empty()) bytes.assign(text.size(), '?');
+    return bytes;
+}
+
+}  // namespace tovra
