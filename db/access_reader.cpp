@@ -279,7 +279,7 @@ void TAccessConnection::Close() {
 
 
 TAccessTable::TAccessTable(TAccessConnection& connection, std::string componentName)
-    : connection_(connection), componentName_(std::move(componentName)),
+    : componentName_(std::move(componentName)),
       impl_(std::make_unique<Impl>()) {
     impl_->connection = &connection.impl();
     impl_->connection->tables.push_back(this);

@@ -103,7 +103,6 @@ public:
     Impl& impl() const { return *impl_; }
 
 private:
-    TAccessConnection& connection_;
     std::string componentName_;
     std::unique_ptr<Impl> impl_;
 };
