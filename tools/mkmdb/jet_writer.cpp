@@ -1,0 +1,753 @@
+#include "tools/mkmdb/jet_writer.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <map>
+
+#include "platform/error.h"
+#include "tools/mkmdb/jet_header.h"
+#include "tools/mkmdb/utf16_text.h"
+
+namespace tovra::mkmdb {
+
+namespace {
+
+constexpr uint32_t kPage = kJetPageSize;
+constexpr size_t kDataHeader = 14;            // Jet 4 data page header
+constexpr size_t kMaxRowBytes = kPage - kDataHeader - 2;  // one row alone on a page
+constexpr size_t kMaxRowsPerPage = 255;        // row numbers of page pointers are one byte
+constexpr size_t kInlineMemoLimit = 64;        // memos up to this many bytes stay in the row
+constexpr size_t kLongValueChunk = kMaxRowBytes - 4;  // data bytes per chained long-value row
+constexpr size_t kMapRowBytes = 69;            // usage map rows: type byte + 68 bytes
+constexpr uint32_t kPagesPerMapPage = (kPage - 4) * 8;
+constexpr uint32_t kColumnUnknown = 0x0659;    // the value Access writes beside every column
+constexpr double kDaysLimit = 2958465.0;       // 9999-12-31
+
+// Jet column type codes.
+enum : uint8_t {
+    kTypeBoolean = 0x01,
+    kTypeByte = 0x02,
+    kTypeInteger = 0x03,
+    kTypeLong = 0x04,
+    kTypeDouble = 0x07,
+    kTypeDateTime = 0x08,
+    kTypeBinary = 0x09,
+    kTypeText = 0x0A,
+    kTypeOle = 0x0B,
+    kTypeMemo = 0x0C,
+};
+
+// Column flags of the table definition.
+enum : uint8_t { kFlagFixed = 0x01, kFlagNullable = 0x02, kFlagAutoLong = 0x04, kFlagSystem = 0x10 };
+
+void PutLe16(uint8_t* p, uint32_t v) {
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+}
+void PutLe32(uint8_t* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+void AppendLe16(std::vector<uint8_t>& out, uint32_t v) {
+    out.push_back(static_cast<uint8_t>(v));
+    out.push_back(static_cast<uint8_t>(v >> 8));
+}
+void AppendLe32(std::vector<uint8_t>& out, uint32_t v) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+std::string Lower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+// A column as the file stores it.
+struct TPhysColumn {
+    std::string name;
+    std::vector<unsigned char> nameUtf16;
+    uint8_t type = kTypeText;
+    uint8_t flags = 0;
+    uint16_t length = 0;     // bytes of a fixed column or the maximum of a Text column
+    uint16_t fixedOffset = 0;
+    uint16_t varIndex = 0;
+    bool fixed = false;
+    bool longValue = false;  // Memo or OLE: stored through a long-value header
+};
+
+// A table as the file stores it; cells already checked.
+struct TPhysTable {
+    std::string name;
+    bool system = false;
+    std::vector<TPhysColumn> columns;
+    const std::vector<TRow>* rows = nullptr;
+    uint16_t fixedSize = 0;
+    uint16_t varCount = 0;
+    uint32_t nextAutoNumber = 0;
+};
+
+std::string Where(const std::string& table, size_t row, const std::string& column) {
+    return "table \"" + table + "\", row " + std::to_string(row + 1) + ", column \"" + column + "\"";
+}
+
+// Parses a decimal integer; nothing on malformed text.
+std::optional<int64_t> ParseInteger(std::string_view s) {
+    int64_t v = 0;
+    const char* end = s.data() + s.size();
+    auto [ptr, ec] = std::from_chars(s.data(), end, v);
+    if (ec != std::errc() || ptr != end || s.empty()) return std::nullopt;
+    return v;
+}
+
+std::optional<double> ParseReal(std::string_view s) {
+    double v = 0;
+    const char* end = s.data() + s.size();
+    auto [ptr, ec] = std::from_chars(s.data(), end, v);
+    if (ec != std::errc() || ptr != end || s.empty() || !std::isfinite(v)) return std::nullopt;
+    return v;
+}
+
+std::optional<bool> ParseBoolean(std::string_view s) {
+    const std::string l = Lower(s);
+    if (l == "1" || l == "-1" || l == "true" || l == "yes") return true;
+    if (l == "0" || l == "false" || l == "no") return false;
+    return std::nullopt;
+}
+
+const char* TypeName(TColumnType type) {
+    switch (type) {
+        case TColumnType::Text: return "Text";
+        case TColumnType::Memo: return "Memo";
+        case TColumnType::LongInteger: return "Long Integer";
+        case TColumnType::Integer: return "Integer";
+        case TColumnType::Byte: return "Byte";
+        case TColumnType::Boolean: return "Boolean";
+        case TColumnType::Double: return "Double";
+    }
+    return "?";
+}
+
+std::vector<unsigned char> Utf16OrThrow(std::string_view text, const std::string& what) {
+    auto utf16 = Utf8ToUtf16Le(text);
+    if (!utf16) throw Error(what + ": not valid UTF-8");
+    return std::move(*utf16);
+}
+
+void CheckName(const std::string& name, const std::string& what) {
+    if (name.empty()) throw Error(what + " has an empty name");
+    const auto utf16 = Utf16OrThrow(name, what + " \"" + name + "\"");
+    if (utf16.size() / 2 > 64) throw Error(what + " \"" + name + "\": name longer than 64 characters");
+}
+
+// Fills column layout: fixed columns get offsets in column order, variable
+// columns get their index in the variable-offset table.
+void LayOutColumns(TPhysTable& table) {
+    uint16_t fixedOffset = 0;
+    uint16_t varIndex = 0;
+    for (auto& c : table.columns) {
+        if (c.fixed) {
+            c.fixedOffset = fixedOffset;
+            if (c.type != kTypeBoolean) fixedOffset = static_cast<uint16_t>(fixedOffset + c.length);
+        } else {
+            c.varIndex = varIndex++;
+        }
+    }
+    table.fixedSize = fixedOffset;
+    table.varCount = varIndex;
+}
+
+TPhysColumn MakeColumn(const std::string& name, uint8_t type, uint16_t textLength, bool system) {
+    TPhysColumn c;
+    c.name = name;
+    c.nameUtf16 = Utf16OrThrow(name, "column \"" + name + "\"");
+    c.type = type;
+    switch (type) {
+        case kTypeBoolean: c.fixed = true; c.length = 1; break;
+        case kTypeByte: c.fixed = true; c.length = 1; break;
+        case kTypeInteger: c.fixed = true; c.length = 2; break;
+        case kTypeLong: c.fixed = true; c.length = 4; break;
+        case kTypeDouble:
+        case kTypeDateTime: c.fixed = true; c.length = 8; break;
+        case kTypeText:
+        case kTypeBinary: c.length = textLength; break;
+        case kTypeMemo:
+        case kTypeOle: c.longValue = true; c.length = 0; break;
+        default: break;
+    }
+    c.flags = static_cast<uint8_t>((c.fixed ? kFlagFixed : 0) | kFlagNullable | (system ? kFlagSystem : 0));
+    return c;
+}
+
+// ---------------------------------------------------------------- pages
+
+class TImage {
+public:
+    uint32_t NewPage(uint8_t type) {
+        pages_.emplace_back(kPage, 0);
+        pages_.back()[0] = type;
+        pages_.back()[1] = 0x01;
+        return static_cast<uint32_t>(pages_.size() - 1);
+    }
+    uint8_t* Page(uint32_t number) { return pages_[number].data(); }
+    uint32_t Count() const { return static_cast<uint32_t>(pages_.size()); }
+    void SetPage(uint32_t number, std::vector<uint8_t> bytes) { pages_[number] = std::move(bytes); }
+
+    // A data page owned by the table whose definition is on `owner`, or a
+    // long-value page when `longValue` is set.
+    uint32_t NewDataPage(uint32_t owner, bool longValue) {
+        const uint32_t n = NewPage(0x01);
+        uint8_t* p = Page(n);
+        if (longValue)
+            std::memcpy(p + 4, "LVAL", 4);
+        else
+            PutLe32(p + 4, owner);
+        PutLe16(p + 2, static_cast<uint32_t>(kPage - kDataHeader));
+        return n;
+    }
+    static uint16_t RowCount(const uint8_t* p) { return static_cast<uint16_t>(p[12] | (p[13] << 8)); }
+    static size_t RowsStart(const uint8_t* p) {
+        const uint16_t rows = RowCount(p);
+        if (rows == 0) return kPage;
+        const uint8_t* last = p + kDataHeader + 2 * (rows - 1);
+        return static_cast<size_t>(last[0] | (last[1] << 8)) & 0x1FFF;
+    }
+    bool Fits(uint32_t page, size_t length) {
+        const uint8_t* p = Page(page);
+        const uint16_t rows = RowCount(p);
+        if (rows >= kMaxRowsPerPage) return false;
+        const size_t used = kDataHeader + 2 * (static_cast<size_t>(rows) + 1);
+        const size_t start = RowsStart(p);
+        return start >= used && start - used >= length;
+    }
+    // Stores a row below the lowest one; returns its row number.
+    uint8_t AddRow(uint32_t page, const std::vector<uint8_t>& row) {
+        uint8_t* p = Page(page);
+        const uint16_t rows = RowCount(p);
+        const size_t start = RowsStart(p) - row.size();
+        std::memcpy(p + start, row.data(), row.size());
+        PutLe16(p + kDataHeader + 2 * rows, static_cast<uint32_t>(start));
+        PutLe16(p + 12, rows + 1u);
+        PutLe16(p + 2, static_cast<uint32_t>(start - (kDataHeader + 2 * (rows + 1u))));
+        return static_cast<uint8_t>(rows);
+    }
+    std::vector<uint8_t> Bytes() const {
+        std::vector<uint8_t> out;
+        out.reserve(pages_.size() * kPage);
+        for (const auto& p : pages_) out.insert(out.end(), p.begin(), p.end());
+        return out;
+    }
+
+private:
+    std::vector<std::vector<uint8_t>> pages_;
+};
+
+// Pages owned by one table, by purpose; they become its usage maps.
+struct TTablePages {
+    uint32_t tdef = 0;
+    std::vector<uint32_t> data;
+    std::vector<uint32_t> dataWithRoom;
+    std::map<size_t, std::vector<uint32_t>> longValues;  // by column position
+    std::map<size_t, uint32_t> openLongValuePage;
+    uint32_t rowCount = 0;
+};
+
+class TWriter {
+public:
+    explicit TWriter(TImage& image) : image_(image) {}
+
+    // Writes all rows of `table`; its definition page is already allocated.
+    void WriteRows(const TPhysTable& table, TTablePages& pages,
+                   const std::vector<std::vector<TCell>>& rows) {
+        uint32_t current = 0;
+        bool haveCurrent = false;
+        for (size_t r = 0; r < rows.size(); ++r) {
+            const std::vector<uint8_t> row = BuildRow(table, pages, rows[r], r);
+            if (!haveCurrent || !image_.Fits(current, row.size())) {
+                if (haveCurrent) Retire(pages, current);
+                current = image_.NewDataPage(pages.tdef, false);
+                pages.data.push_back(current);
+                haveCurrent = true;
+            }
+            image_.AddRow(current, row);
+            ++pages.rowCount;
+        }
+        if (haveCurrent) Retire(pages, current);
+    }
+
+private:
+    static void Retire(TTablePages& pages, uint32_t page) { pages.dataWithRoom.push_back(page); }
+
+    // Stores a long value too big for the row; returns its 12-byte header.
+    std::vector<uint8_t> StoreLongValue(TTablePages& pages, size_t column, const std::vector<unsigned char>& bytes) {
+        std::vector<uint8_t> header(12, 0);
+        const size_t n = bytes.size();
+        if (n <= kInlineMemoLimit) {
+            PutLe32(header.data(), static_cast<uint32_t>(n) | 0x80000000u);
+            header.insert(header.end(), bytes.begin(), bytes.end());
+            return header;
+        }
+        auto& owned = pages.longValues[column];
+        if (n <= kMaxRowBytes) {
+            // One row on a long-value page, shared with other short values.
+            auto open = pages.openLongValuePage.find(column);
+            if (open == pages.openLongValuePage.end() || !image_.Fits(open->second, n)) {
+                const uint32_t page = image_.NewDataPage(0, true);
+                owned.push_back(page);
+                open = pages.openLongValuePage.insert_or_assign(column, page).first;
+            }
+            std::vector<uint8_t> row(bytes.begin(), bytes.end());
+            const uint8_t rowNumber = image_.AddRow(open->second, row);
+            PutLe32(header.data(), static_cast<uint32_t>(n) | 0x40000000u);
+            PutLe32(header.data() + 4, (open->second << 8) | rowNumber);
+            return header;
+        }
+        // A chain of rows, each alone on its own page, each naming the next.
+        const size_t chunks = (n + kLongValueChunk - 1) / kLongValueChunk;
+        std::vector<uint32_t> chain(chunks);
+        for (size_t k = 0; k < chunks; ++k) {
+            chain[k] = image_.NewDataPage(0, true);
+            owned.push_back(chain[k]);
+        }
+        for (size_t k = 0; k < chunks; ++k) {
+            const size_t from = k * kLongValueChunk;
+            const size_t len = std::min(kLongValueChunk, n - from);
+            std::vector<uint8_t> row;
+            row.reserve(len + 4);
+            AppendLe32(row, k + 1 < chunks ? (chain[k + 1] << 8) : 0);
+            row.insert(row.end(), bytes.begin() + static_cast<std::ptrdiff_t>(from),
+                       bytes.begin() + static_cast<std::ptrdiff_t>(from + len));
+            image_.AddRow(chain[k], row);
+        }
+        PutLe32(header.data(), static_cast<uint32_t>(n));
+        PutLe32(header.data() + 4, chain[0] << 8);
+        return header;
+    }
+
+    std::vector<uint8_t> BuildRow(const TPhysTable& table, TTablePages& pages, const std::vector<TCell>& cells,
+                                  size_t rowIndex) {
+        const size_t ncols = table.columns.size();
+        std::vector<uint8_t> fixedArea(table.fixedSize, 0);
+        std::vector<std::vector<uint8_t>> varData(table.varCount);
+        std::vector<uint8_t> nullMask((ncols + 7) / 8, 0);
+        for (size_t c = 0; c < ncols; ++c) {
+            const TPhysColumn& col = table.columns[c];
+            const TCell& cell = cells[c];
+            auto markPresent = [&] { nullMask[c / 8] |= static_cast<uint8_t>(1u << (c % 8)); };
+            if (col.type == kTypeBoolean) {
+                if (cell && *ParseBoolean(*cell)) markPresent();
+                continue;
+            }
+            if (!cell) continue;
+            markPresent();
+            uint8_t* f = fixedArea.data() + col.fixedOffset;
+            switch (col.type) {
+                case kTypeByte: f[0] = static_cast<uint8_t>(*ParseInteger(*cell)); break;
+                case kTypeInteger: PutLe16(f, static_cast<uint32_t>(*ParseInteger(*cell))); break;
+                case kTypeLong: PutLe32(f, static_cast<uint32_t>(*ParseInteger(*cell))); break;
+                case kTypeDouble:
+                case kTypeDateTime: {
+                    const double v = *ParseReal(*cell);
+                    std::memcpy(f, &v, 8);
+                    break;
+                }
+                case kTypeText:
+                case kTypeBinary: {
+                    auto bytes = *Utf8ToUtf16Le(*cell);
+                    varData[col.varIndex].assign(bytes.begin(), bytes.end());
+                    break;
+                }
+                case kTypeMemo:
+                case kTypeOle:
+                    varData[col.varIndex] = StoreLongValue(pages, c, *Utf8ToUtf16Le(*cell));
+                    break;
+                default: break;
+            }
+        }
+        std::vector<uint8_t> row;
+        AppendLe16(row, static_cast<uint32_t>(ncols));
+        row.insert(row.end(), fixedArea.begin(), fixedArea.end());
+        if (table.varCount > 0) {
+            std::vector<uint16_t> offsets(table.varCount);
+            for (size_t v = 0; v < varData.size(); ++v) {
+                offsets[v] = static_cast<uint16_t>(row.size());
+                row.insert(row.end(), varData[v].begin(), varData[v].end());
+            }
+            if (row.size() + 2 + 2 * offsets.size() + 2 + nullMask.size() > kMaxRowBytes)
+                throw Error("table \"" + table.name + "\", row " + std::to_string(rowIndex + 1) +
+                            ": the row needs more than one page (" + std::to_string(kMaxRowBytes) + " bytes)");
+            AppendLe16(row, static_cast<uint32_t>(row.size()));  // end of data
+            for (size_t v = offsets.size(); v-- > 0;) AppendLe16(row, offsets[v]);
+            AppendLe16(row, table.varCount);
+        }
+        row.insert(row.end(), nullMask.begin(), nullMask.end());
+        return row;
+    }
+
+    TImage& image_;
+};
+
+// ------------------------------------------------------------ usage maps
+
+// Type 0 map: start page and a 64-byte bitmap.
+std::vector<uint8_t> InlineMap(const std::vector<uint32_t>& pages) {
+    std::vector<uint8_t> row(kMapRowBytes, 0);
+    if (pages.empty()) return row;
+    const uint32_t first = *std::min_element(pages.begin(), pages.end());
+    const uint32_t start = first - first % 8;
+    PutLe32(row.data() + 1, start);
+    for (uint32_t p : pages) {
+        const uint32_t bit = p - start;
+        if (bit < (kMapRowBytes - 5) * 8) row[5 + bit / 8] |= static_cast<uint8_t>(1u << (bit % 8));
+    }
+    return row;
+}
+
+// Type 1 map: pointers to bitmap pages, each covering kPagesPerMapPage pages.
+std::vector<uint8_t> IndirectMap(TImage& image, const std::vector<uint32_t>& pages) {
+    std::vector<uint8_t> row(kMapRowBytes, 0);
+    row[0] = 0x01;
+    std::map<uint32_t, uint32_t> bitmapPages;
+    for (uint32_t p : pages) {
+        const uint32_t slot = p / kPagesPerMapPage;
+        auto it = bitmapPages.find(slot);
+        if (it == bitmapPages.end()) {
+            const uint32_t n = image.NewPage(0x05);
+            image.Page(n)[1] = 0x01;
+            it = bitmapPages.emplace(slot, n).first;
+            PutLe32(row.data() + 1 + 4 * slot, n);
+        }
+        const uint32_t bit = p % kPagesPerMapPage;
+        image.Page(it->second)[4 + bit / 8] |= static_cast<uint8_t>(1u << (bit % 8));
+    }
+    return row;
+}
+
+// Places map rows on shared map pages; returns the page/row pointer.
+class TMapStore {
+public:
+    explicit TMapStore(TImage& image) : image_(image) {}
+    uint32_t Add(const std::vector<uint8_t>& row) {
+        if (!havePage_ || !image_.Fits(page_, row.size())) {
+            page_ = image_.NewDataPage(0, false);
+            havePage_ = true;
+        }
+        const uint8_t r = image_.AddRow(page_, row);
+        return (page_ << 8) | r;
+    }
+
+private:
+    TImage& image_;
+    uint32_t page_ = 0;
+    bool havePage_ = false;
+};
+
+std::vector<uint8_t> TableDefinition(const TPhysTable& table, const TTablePages& pages, uint32_t usedMap,
+                                     uint32_t freeMap, const std::map<size_t, std::pair<uint32_t, uint32_t>>& columnMaps) {
+    std::vector<uint8_t> t(kPage, 0);
+    t[0] = 0x02;
+    t[1] = 0x01;
+    uint8_t* p = t.data();
+    PutLe32(p + 12, kColumnUnknown);
+    PutLe32(p + 16, pages.rowCount);
+    PutLe32(p + 20, table.nextAutoNumber);
+    p[24] = 0x01;
+    p[40] = table.system ? 0x53 : 0x4E;
+    const uint32_t ncols = static_cast<uint32_t>(table.columns.size());
+    PutLe16(p + 41, ncols);
+    PutLe16(p + 43, table.varCount);
+    PutLe16(p + 45, ncols);
+    PutLe32(p + 47, 0);  // logical indexes
+    PutLe32(p + 51, 0);  // physical indexes
+    PutLe32(p + 55, usedMap);
+    PutLe32(p + 59, freeMap);
+    size_t off = 63;
+    for (uint32_t c = 0; c < ncols; ++c) {
+        const TPhysColumn& col = table.columns[c];
+        uint8_t* e = p + off;
+        e[0] = col.type;
+        PutLe32(e + 1, kColumnUnknown);
+        PutLe16(e + 5, c);
+        PutLe16(e + 7, col.fixed ? 0 : col.varIndex);
+        PutLe16(e + 9, c);
+        const bool textual = col.type == kTypeText || col.type == kTypeMemo;
+        PutLe16(e + 11, textual || table.system ? 0x0409 : 0);
+        e[15] = col.flags;
+        e[16] = 0x00;  // text is stored without Unicode compression
+        PutLe16(e + 21, col.fixed ? col.fixedOffset : 0);
+        PutLe16(e + 23, col.length);
+        off += 25;
+    }
+    for (const auto& col : table.columns) {
+        if (off + 2 + col.nameUtf16.size() > kPage) throw Error("table \"" + table.name + "\": too many columns for one definition page");
+        PutLe16(p + off, static_cast<uint32_t>(col.nameUtf16.size()));
+        std::memcpy(p + off + 2, col.nameUtf16.data(), col.nameUtf16.size());
+        off += 2 + col.nameUtf16.size();
+    }
+    for (const auto& [column, maps] : columnMaps) {
+        if (off + 12 > kPage) throw Error("table \"" + table.name + "\": too many columns for one definition page");
+        PutLe16(p + off, static_cast<uint32_t>(column));
+        PutLe32(p + off + 2, maps.first);
+        PutLe32(p + off + 6, maps.second);
+        off += 10;
+    }
+    if (off + 2 > kPage) throw Error("table \"" + table.name + "\": too many columns for one definition page");
+    PutLe16(p + off, 0xFFFF);
+    off += 2;
+    PutLe32(p + 8, static_cast<uint32_t>(off));
+    PutLe16(p + 2, static_cast<uint32_t>(kPage - off - 8));
+    return t;
+}
+
+// The catalog columns, in column-number order, as Access 2000 defines them.
+TPhysTable CatalogTable() {
+    TPhysTable t;
+    t.name = "MSysObjects";
+    t.system = true;
+    struct Spec { const char* name; uint8_t type; uint16_t length; };
+    static constexpr Spec kSpecs[] = {
+        {"Id", kTypeLong, 0},          {"ParentId", kTypeLong, 0},      {"Name", kTypeText, 510},
+        {"Type", kTypeInteger, 0},     {"DateCreate", kTypeDateTime, 0}, {"DateUpdate", kTypeDateTime, 0},
+        {"Owner", kTypeBinary, 510},   {"Flags", kTypeLong, 0},         {"Database", kTypeMemo, 0},
+        {"Connect", kTypeMemo, 0},     {"ForeignName", kTypeText, 510}, {"RmtInfoShort", kTypeBinary, 510},
+        {"RmtInfoLong", kTypeOle, 0},  {"Lv", kTypeOle, 0},             {"LvProp", kTypeOle, 0},
+        {"LvModule", kTypeOle, 0},     {"LvExtra", kTypeOle, 0},
+    };
+    for (const auto& s : kSpecs) t.columns.push_back(MakeColumn(s.name, s.type, s.length, true));
+    LayOutColumns(t);
+    return t;
+}
+
+TPhysTable UserTable(const TTableDef& def) {
+    TPhysTable t;
+    t.name = def.name;
+    t.rows = &def.rows;
+    for (const auto& c : def.columns) {
+        uint8_t type = kTypeText;
+        switch (c.type) {
+            case TColumnType::Text: type = kTypeText; break;
+            case TColumnType::Memo: type = kTypeMemo; break;
+            case TColumnType::LongInteger: type = kTypeLong; break;
+            case TColumnType::Integer: type = kTypeInteger; break;
+            case TColumnType::Byte: type = kTypeByte; break;
+            case TColumnType::Boolean: type = kTypeBoolean; break;
+            case TColumnType::Double: type = kTypeDouble; break;
+        }
+        TPhysColumn col = MakeColumn(c.name, type, static_cast<uint16_t>(c.length * 2), false);
+        if (c.autoNumber) {
+            col.flags |= kFlagAutoLong;
+            int64_t highest = 0;
+            const size_t index = static_cast<size_t>(&c - def.columns.data());
+            for (const auto& row : def.rows)
+                if (row[index]) highest = std::max(highest, *ParseInteger(*row[index]));
+            t.nextAutoNumber = static_cast<uint32_t>(highest + 1);
+        }
+        if (type == kTypeBoolean) col.flags = kFlagFixed;  // Boolean columns are never NULL
+        t.columns.push_back(std::move(col));
+    }
+    LayOutColumns(t);
+    return t;
+}
+
+}  // namespace
+
+void ValidateDatabase(const TDatabaseDef& database) {
+    const auto password = Utf16OrThrow(database.password, "the database password");
+    if (password.size() > kJetPasswordLength)
+        throw Error("the database password is longer than 20 characters");
+    std::map<std::string, std::string> tableNames;
+    for (const auto& table : database.tables) {
+        CheckName(table.name, "a table");
+        if (Lower(table.name).rfind("msys", 0) == 0)
+            throw Error("table \"" + table.name + "\": names starting with MSys are kept for system tables");
+        const auto [it, fresh] = tableNames.emplace(Lower(table.name), table.name);
+        if (!fresh) throw Error("duplicate table \"" + table.name + "\" (already defined as \"" + it->second + "\")");
+        if (table.columns.empty()) throw Error("table \"" + table.name + "\" has no columns");
+        if (table.columns.size() > 255) throw Error("table \"" + table.name + "\" has more than 255 columns");
+        std::map<std::string, std::string> columnNames;
+        int autoNumbers = 0;
+        for (const auto& col : table.columns) {
+            CheckName(col.name, "a column of table \"" + table.name + "\"");
+            const auto [cit, cfresh] = columnNames.emplace(Lower(col.name), col.name);
+            if (!cfresh)
+                throw Error("table \"" + table.name + "\": duplicate column \"" + col.name + "\" (already defined as \"" +
+                            cit->second + "\")");
+            if (col.type == TColumnType::Text && (col.length < 1 || col.length > 255))
+                throw Error("table \"" + table.name + "\", column \"" + col.name + "\": Text length " +
+                            std::to_string(col.length) + " is outside 1-255");
+            if (col.autoNumber && col.type != TColumnType::LongInteger)
+                throw Error("table \"" + table.name + "\", column \"" + col.name + "\": only a Long Integer can be an AutoNumber");
+            if (col.autoNumber && ++autoNumbers > 1)
+                throw Error("table \"" + table.name + "\" has more than one AutoNumber column");
+        }
+        for (size_t r = 0; r < table.rows.size(); ++r) {
+            const TRow& row = table.rows[r];
+            if (row.size() != table.columns.size())
+                throw Error("table \"" + table.name + "\", row " + std::to_string(r + 1) + ": " + std::to_string(row.size()) +
+                            " values for " + std::to_string(table.columns.size()) + " columns");
+            for (size_t c = 0; c < row.size(); ++c) {
+                const TColumnDef& col = table.columns[c];
+                const TCell& cell = row[c];
+                const std::string where = Where(table.name, r, col.name);
+                if (!cell) {
+                    if (col.type == TColumnType::Boolean) throw Error(where + ": a Boolean cannot be NULL");
+                    continue;
+                }
+                const std::string& v = *cell;
+                auto integerIn = [&](int64_t lo, int64_t hi) {
+                    const auto n = ParseInteger(v);
+                    if (!n) throw Error(where + ": \"" + v + "\" is not a whole number");
+                    if (*n < lo || *n > hi)
+                        throw Error(where + ": " + v + " is outside the range of " + TypeName(col.type) + " (" +
+                                    std::to_string(lo) + " to " + std::to_string(hi) + ")");
+                };
+                switch (col.type) {
+                    case TColumnType::Text: {
+                        const auto utf16 = Utf16OrThrow(v, where);
+                        if (utf16.size() / 2 > static_cast<size_t>(col.length))
+                            throw Error(where + ": value of " + std::to_string(utf16.size() / 2) +
+                                        " characters is too long for Text (" + std::to_string(col.length) + ")");
+                        break;
+                    }
+                    case TColumnType::Memo: {
+                        const auto utf16 = Utf16OrThrow(v, where);
+                        if (utf16.size() >= (1u << 30)) throw Error(where + ": memo longer than 1 GB");
+                        break;
+                    }
+                    case TColumnType::LongInteger:
+                        integerIn(std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max());
+                        break;
+                    case TColumnType::Integer: integerIn(-32768, 32767); break;
+                    case TColumnType::Byte: integerIn(0, 255); break;
+                    case TColumnType::Boolean:
+                        if (!ParseBoolean(v)) throw Error(where + ": \"" + v + "\" is not a Boolean (0, 1, true, false)");
+                        break;
+                    case TColumnType::Double:
+                        if (!ParseReal(v)) throw Error(where + ": \"" + v + "\" is not a number");
+                        break;
+                }
+            }
+        }
+    }
+}
+
+std::vector<uint8_t> BuildJetImage(const TDatabaseDef& database) {
+    ValidateDatabase(database);
+    TImage image;
+    image.NewPage(0x00);                           // 0: database definition (filled last)
+    const uint32_t globalMap = image.NewDataPage(1, false);  // 1: global usage map
+    TPhysTable catalog = CatalogTable();
+    std::vector<TPhysTable> tables;
+    for (const auto& def : database.tables) tables.push_back(UserTable(def));
+
+    std::vector<TTablePages> pages(tables.size() + 1);
+    pages[0].tdef = image.NewPage(0x02);           // 2: catalog definition
+    for (size_t t = 0; t < tables.size(); ++t) pages[t + 1].tdef = image.NewPage(0x02);
+
+    // Catalog rows: the three containers, the catalog itself, the user tables.
+    const std::string date = [] {
+        char buf[64];
+        auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, kJetCreationDate);
+        (void)ec;
+        return std::string(buf, ptr);
+    }();
+    constexpr int64_t kTablesContainer = 0x0F000001;
+    constexpr int64_t kRootContainer = 0x0F000000;
+    std::vector<std::vector<TCell>> catalogRows;
+    auto catalogRow = [&](int64_t id, int64_t parent, const std::string& name, int type, int64_t flags) {
+        std::vector<TCell> row(catalog.columns.size());
+        row[0] = std::to_string(static_cast<int32_t>(id));
+        row[1] = std::to_string(static_cast<int32_t>(parent));
+        row[2] = name;
+        row[3] = std::to_string(type);
+        row[4] = date;
+        row[5] = date;
+        row[7] = std::to_string(static_cast<int32_t>(flags));
+        catalogRows.push_back(std::move(row));
+    };
+    catalogRow(kTablesContainer, kRootContainer, "Tables", 3, static_cast<int32_t>(0x80000000u));
+    catalogRow(0x0F000002, kRootContainer, "Databases", 3, static_cast<int32_t>(0x80000000u));
+    catalogRow(0x0F000003, kRootContainer, "Relationships", 3, static_cast<int32_t>(0x80000000u));
+    catalogRow(pages[0].tdef, kTablesContainer, "MSysObjects", 1, static_cast<int32_t>(0x80000000u));
+    for (size_t t = 0; t < tables.size(); ++t) catalogRow(pages[t + 1].tdef, kTablesContainer, tables[t].name, 1, 0);
+
+    TWriter writer(image);
+    writer.WriteRows(catalog, pages[0], catalogRows);
+    for (size_t t = 0; t < tables.size(); ++t) writer.WriteRows(tables[t], pages[t + 1], database.tables[t].rows);
+
+    // Usage maps, then the definitions that point at them.
+    TMapStore maps(image);
+    for (size_t t = 0; t <= tables.size(); ++t) {
+        const TPhysTable& table = t == 0 ? catalog : tables[t - 1];
+        TTablePages& owned = pages[t];
+        const uint32_t used = maps.Add(IndirectMap(image, owned.data));
+        const uint32_t free = maps.Add(InlineMap(owned.dataWithRoom));
+        std::map<size_t, std::pair<uint32_t, uint32_t>> columnMaps;
+        for (size_t c = 0; c < table.columns.size(); ++c) {
+            if (!table.columns[c].longValue) continue;
+            const auto& lv = owned.longValues[c];
+            const uint32_t lvUsed = maps.Add(InlineMap(lv));
+            const uint32_t lvFree = maps.Add(InlineMap(lv));
+            columnMaps.emplace(c, std::make_pair(lvUsed, lvFree));
+        }
+        image.SetPage(owned.tdef, TableDefinition(table, owned, used, free, columnMaps));
+    }
+
+    // Global map: pages past the end of the file within its window are free.
+    {
+        std::vector<uint8_t> freeRow(kMapRowBytes, 0);
+        for (uint32_t p = image.Count(); p < (kMapRowBytes - 5) * 8; ++p)
+            freeRow[5 + p / 8] |= static_cast<uint8_t>(1u << (p % 8));
+        image.AddRow(globalMap, freeRow);
+        image.AddRow(globalMap, std::vector<uint8_t>(kMapRowBytes, 0));
+    }
+
+    image.SetPage(0, BuildHeaderPage(*Utf8ToUtf16Le(database.password)));
+    return image.Bytes();
+}
+
+void WriteJetFile(const TDatabaseDef& database, const std::string& path) {
+    const std::vector<uint8_t> bytes = BuildJetImage(database);
+    std::string temp = path + ".tmp-XXXXXX";
+    std::vector<char> name(temp.begin(), temp.end());
+    name.push_back('\0');
+    const int fd = mkstemp(name.data());
+    if (fd < 0) throw Error("cannot create a temporary file beside " + path + ": " + std::strerror(errno));
+    temp = name.data();
+    auto fail = [&](const std::string& what) {
+        const int saved = errno;
+        ::close(fd);
+        ::unlink(temp.c_str());
+        throw Error(what + " " + path + ": " + std::strerror(saved));
+    };
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            fail("cannot write");
+        }
+        done += static_cast<size_t>(n);
+    }
+    if (::fchmod(fd, 0644) != 0) fail("cannot set the mode of");
+    if (::fsync(fd) != 0) fail("cannot flush");
+    if (::close(fd) != 0) {
+        const int saved = errno;
+        ::unlink(temp.c_str());
+        throw Error("cannot close " + path + ": " + std::strerror(saved));
+    }
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+        const int saved = errno;
+        ::unlink(temp.c_str());
+        throw Error("cannot rename the finished file to " + path + ": " + std::strerror(saved));
+    }
+}
+
+}  // namespace tovra::mkmdb
