@@ -1,0 +1,7 @@
+#include "platform/screen.h"
+
+namespace tovra {
+
+int ScreenPixelsPerInch() { return kScreenPixelsPerInch; }
+
+}  // namespace tovra

@@ -1,0 +1,536 @@
+// The HTML writer. Each Write or WriteLine below is one call of the sink, so
+// a failing sink leaves exactly the completed writes behind.
+#include "richtext/html_writer.h"
+
+#include <charconv>
+#include <cstdint>
+
+#include "platform/system_colors.h"
+#include "richtext/table.h"
+
+namespace tovra {
+
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+
+void AppendInt(std::string& out, long long value) {
+    char buf[24];
+    const auto res = std::to_chars(buf, buf + sizeof buf, value);
+    out.append(buf, res.ptr);
+}
+
+// Appends the colour text; false when it is empty (clNone).
+bool AppendHtmlColor(std::string& out, TColor color) {
+    if (color == clNone) return false;
+    uint32_t rgb;
+    if (color == clWindowText) {
+        rgb = 0;
+    } else if (IsSystemColor(color)) {
+        rgb = SystemColorRgb(static_cast<int>(color & 0xFF));
+    } else {
+        rgb = color & 0xFFFFFF;
+    }
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    const uint8_t bytes[3] = {static_cast<uint8_t>(rgb), static_cast<uint8_t>(rgb >> 8),
+                              static_cast<uint8_t>(rgb >> 16)};
+    out.push_back('#');
+    for (uint8_t b : bytes) {
+        out.push_back(kHex[b >> 4]);
+        out.push_back(kHex[b & 15]);
+    }
+    return true;
+}
+
+const char* CharsetName(uint8_t charset) {
+    switch (charset) {
+    case 128: return "shift_jis";
+    case 134: return "gb2312";
+    case 136: return "big5";
+    case 161: return "Windows-1253";
+    case 162: return "Windows-1254";
+    case 163: return "Windows-1258";
+    case 177: return "Windows-1255";
+    case 178: return "Windows-1256";
+    case 186: return "Windows-1257";
+    case 204: return "Windows-1251";
+    case 222: return "Windows-874";
+    case 238: return "Windows-1250";
+    case 255: return "ascii";
+    default: return nullptr;
+    }
+}
+
+// Lower case in the ANSI code page (Windows-1252).
+unsigned char FoldCase(unsigned char c) {
+    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return static_cast<unsigned char>(c + 0x20);
+    switch (c) {
+    case 0x8A: return 0x9A;
+    case 0x8C: return 0x9C;
+    case 0x8E: return 0x9E;
+    case 0x9F: return 0xFF;
+    default: return c;
+    }
+}
+
+bool SameFace(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (FoldCase(static_cast<unsigned char>(a[i])) != FoldCase(static_cast<unsigned char>(b[i]))) return false;
+    }
+    return true;
+}
+
+constexpr TFontStyle kStyleOrder[] = {fsBold, fsItalic, fsUnderline, fsStrikeOut};
+constexpr std::string_view kOpen[] = {"<B>", "<I>", "<U>", "<S>"};
+constexpr std::string_view kClose[] = {"</B>", "</I>", "</U>", "</S>"};
+
+// Opening tags of text style x; `base` null gives the absolute form. Returns
+// whether a FONT tag was written.
+bool AppendOpeningTags(std::string& out, const TFontInfo& x, const TFontInfo* base) {
+    const size_t start = out.size();
+    out += "<FONT";
+    const size_t empty = out.size();
+    if (!base || x.Size != base->Size) {
+        out += " size=";
+        AppendInt(out, HtmlSize(x.Size));
+    }
+    if (!base || x.Color != base->Color) {
+        out += " color=";
+        AppendHtmlColor(out, x.Color);
+    }
+    if (!base || !SameFace(x.FontName, base->FontName)) {
+        out += " face=\"";
+        out += x.FontName;
+        out += '"';
+    }
+    const bool font = out.size() != empty;
+    if (font) {
+        out += '>';
+    } else {
+        out.resize(start);
+    }
+    if (!base) {
+        for (int i = 0; i < 4; ++i) {
+            if (x.Style.Has(kStyleOrder[i])) out += kOpen[i];
+        }
+    } else {
+        for (int i = 3; i >= 0; --i) {
+            if (base->Style.Has(kStyleOrder[i]) && !x.Style.Has(kStyleOrder[i])) out += kClose[i];
+        }
+        for (int i = 0; i < 4; ++i) {
+            if (x.Style.Has(kStyleOrder[i]) && !base->Style.Has(kStyleOrder[i])) out += kOpen[i];
+        }
+    }
+    if (x.VShift < 0) out += "<SUB>";
+    if (x.VShift > 0) out += "<SUP>";
+    return font;
+}
+
+void AppendClosingTags(std::string& out, const TFontInfo& x, const TFontInfo* base, bool font) {
+    if (x.VShift < 0) out += "</SUB>";
+    if (x.VShift > 0) out += "</SUP>";
+    if (!base) {
+        for (int i = 3; i >= 0; --i) {
+            if (x.Style.Has(kStyleOrder[i])) out += kClose[i];
+        }
+    } else {
+        for (int i = 3; i >= 0; --i) {
+            if (x.Style.Has(kStyleOrder[i]) && !base->Style.Has(kStyleOrder[i])) out += kClose[i];
+        }
+        for (int i = 0; i < 4; ++i) {
+            if (base->Style.Has(kStyleOrder[i]) && !x.Style.Has(kStyleOrder[i])) out += kOpen[i];
+        }
+    }
+    if (font) out += "</FONT>";
+}
+
+// A run of spaces in the escaped form.
+void AppendSpaces(std::string& out, size_t n) {
+    for (size_t i = 1; i < n; ++i) out += "&nbsp;";
+    out += ' ';
+}
+
+// UTF-16LE text (never produced by RTF reading here): ASCII is escaped as
+// 8-bit text would be, every other character becomes a numeric reference.
+void AppendHtmlEscapedUtf16(std::string& out, std::string_view bytes) {
+    const size_t start = out.size();
+    size_t spaces = 0;
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        uint32_t cp = static_cast<uint8_t>(bytes[i]) | (static_cast<uint32_t>(static_cast<uint8_t>(bytes[i + 1])) << 8);
+        if (cp >= 0xD800 && cp < 0xDC00 && i + 3 < bytes.size()) {
+            const uint32_t lo =
+                static_cast<uint8_t>(bytes[i + 2]) | (static_cast<uint32_t>(static_cast<uint8_t>(bytes[i + 3])) << 8);
+            if (lo >= 0xDC00 && lo < 0xE000) {
+                cp = 0x10000 + ((cp - 0xD800) << 10) + (lo - 0xDC00);
+                i += 2;
+            }
+        }
+        if (cp == ' ') {
+            ++spaces;
+            continue;
+        }
+        if (spaces) AppendSpaces(out, spaces);
+        spaces = 0;
+        if (cp == '&') out += "&amp;";
+        else if (cp == '<') out += "&lt;";
+        else if (cp == '>') out += "&gt;";
+        else if (cp < 0x80) out += static_cast<char>(cp);
+        else {
+            out += "&#";
+            AppendInt(out, cp);
+            out += ';';
+        }
+    }
+    if (spaces) AppendSpaces(out, spaces);
+    if (out.size() == start) out += "&nbsp;";
+}
+
+class HtmlWriter {
+public:
+    HtmlWriter(OutputSink& out, const TRDStyle& style) : out_(out), style_(style) {}
+
+    bool ok() const { return ok_; }
+
+    void Write(std::string_view s) {
+        if (ok_) ok_ = out_.write(s.data(), s.size());
+    }
+    void WriteLine(std::string_view s) {
+        if (!ok_) return;
+        line_.assign(s);
+        line_ += kCrLf;
+        ok_ = out_.write(line_.data(), line_.size());
+    }
+
+    void Header(std::string_view title, const HtmlPageSettings& page) {
+        std::string s = "<HTML><HEAD><TITLE>";
+        s += title;
+        s += "</TITLE>";
+        WriteLine(s);
+        if (const char* name = CharsetName(style_.TextStyles.Items(0).Charset)) {
+            s = "<META HTTP-EQUIV=\"Content-Type\"  CONTENT=\"text/html; CHARSET=";
+            s += name;
+            s += "\">";
+            WriteLine(s);
+        }
+        WriteLine("</HEAD>");
+        Write("<BODY");
+        s.clear();
+        if (page.Color != clNone) {
+            s = " bgcolor=";
+            AppendHtmlColor(s, page.Color);
+            Write(s);
+        }
+        s = " leftmargin=";
+        AppendInt(s, page.LeftMargin);
+        s += " topmargin=";
+        AppendInt(s, page.TopMargin);
+        s += " rightmargin=";
+        AppendInt(s, page.RightMargin);
+        s += " bottommargin=";
+        AppendInt(s, page.BottomMargin);
+        s += '>';
+        WriteLine(s);
+    }
+
+    void Body(const TCustomRDData& doc) {
+        const TFontInfo& base = style_.TextStyles.Items(0);
+        text_.clear();
+        const bool font = AppendOpeningTags(text_, base, nullptr);
+        WriteLine(text_);
+        bool divOpen = false;
+        const TRDMarkerItemInfo* open = nullptr;
+        for (int i = 0; i < doc.ItemCount() && ok_; ++i) {
+            const TCustomRDItemInfo& item = doc.GetItem(i);
+            if (!item.HasFlag(rdifJoinsPrevious)) {
+                if (item.HasFlag(rdifLineBreak)) {
+                    WriteLine("<BR>");
+                } else {
+                    if (open) WriteLine("</LI>");
+                    if (divOpen) {
+                        WriteLine("</DIV>");
+                        divOpen = false;
+                    }
+                    const auto* marker =
+                        item.StyleNo == rdkListMarker ? static_cast<const TRDMarkerItemInfo*>(&item) : nullptr;
+                    const TRDListLevel* level = marker ? MarkerLevel(style_, *marker) : nullptr;
+                    if (level) {
+                        Transition(open, marker);
+                        open = marker;
+                        if (level->HasNumbering()) {
+                            text_ = "<LI value=";
+                            AppendInt(text_, marker->Counter);
+                            text_ += '>';
+                            Write(text_);
+                        } else {
+                            Write("<LI>");
+                        }
+                    } else {
+                        if (!marker && open) {
+                            Transition(open, nullptr);
+                            open = nullptr;
+                        }
+                        Write(DivTag(item.ParaNo));
+                        divOpen = true;
+                    }
+                }
+            }
+            WriteItem(doc, i, base);
+        }
+        if (open) {
+            WriteLine("</LI>");
+            Transition(open, nullptr);
+        }
+        if (divOpen) WriteLine("</DIV>");
+        text_.clear();
+        AppendClosingTags(text_, base, nullptr, font);
+        WriteLine(text_);
+    }
+
+private:
+    std::string_view DivTag(int32_t paraNo) const {
+        switch (style_.ParaStyles.Items(paraNo).Alignment) {
+        case rdaRight: return "<DIV align=right>";
+        case rdaCenter: return "<DIV align=center>";
+        case rdaJustify: return "<DIV align=justify>";
+        default: return "<DIV>";
+        }
+    }
+
+    void WriteItem(const TCustomRDData& doc, int i, const TFontInfo& base) {
+        const TCustomRDItemInfo& item = doc.GetItem(i);
+        if (item.IsText()) {
+            const TFontInfo& x = style_.TextStyles.Items(item.StyleNo);
+            text_.clear();
+            bool font = false;
+            if (item.StyleNo != 0) font = AppendOpeningTags(text_, x, &base);
+            const std::string& text = doc.GetItemText(i);
+            if (x.Options.Has(rdteoHTMLCode)) {
+                text_ += text;
+            } else if (item.HasFlag(rdifUnicode)) {
+                AppendHtmlEscapedUtf16(text_, text);
+            } else {
+                AppendHtmlEscaped(text_, text);
+            }
+            if (item.StyleNo != 0) AppendClosingTags(text_, x, &base, font);
+            Write(text_);
+        } else if (item.StyleNo == rdkTable) {
+            Table(static_cast<const TRDTableItemInfo&>(item));
+        }
+    }
+
+    // Opening or closing tag of level `d` of list `listNo`.
+    void LevelTag(int32_t listNo, int d, bool opening) {
+        const TRDListLevelCollection& levels = style_.ListStyles.Items(listNo).Levels;
+        const TRDListLevel& level = levels.Items(std::min(d, levels.Count() - 1));
+        if (!level.HasNumbering()) {
+            Write(opening ? "<UL>" : "</UL>");
+            return;
+        }
+        if (!opening) {
+            Write("</OL>");
+            return;
+        }
+        switch (level.ListType) {
+        case rdlstLowerAlpha: Write("<OL type=a>"); break;
+        case rdlstUpperAlpha: Write("<OL type=A>"); break;
+        case rdlstLowerRoman: Write("<OL type=i>"); break;
+        case rdlstUpperRoman: Write("<OL type=I>"); break;
+        default: Write("<OL>"); break;
+        }
+    }
+
+    // From level a to level c in list `listNo` (-1: outside the list).
+    void ChangeLevel(int32_t listNo, int a, int c) {
+        for (int d = a; d > c && ok_; --d) LevelTag(listNo, d, false);
+        for (int e = a + 1; e <= c && ok_; ++e) LevelTag(listNo, e, true);
+        if (a != c) WriteLine("");
+    }
+
+    // The level a marker's list tags are nested to. Levels past the list
+    // style's last count as the last, which also bounds the tags written.
+    int TagLevel(const TRDMarkerItemInfo& m) const { return MarkerLevelIndex(style_, m); }
+
+    void Transition(const TRDMarkerItemInfo* from, const TRDMarkerItemInfo* to) {
+        if (!from) {
+            if (to) ChangeLevel(to->ListNo, -1, TagLevel(*to));
+        } else if (!to) {
+            ChangeLevel(from->ListNo, TagLevel(*from), -1);
+        } else if (from->ListNo == to->ListNo) {
+            ChangeLevel(to->ListNo, TagLevel(*from), TagLevel(*to));
+        } else {
+            ChangeLevel(from->ListNo, TagLevel(*from), -1);
+            ChangeLevel(to->ListNo, -1, TagLevel(*to));
+        }
+    }
+
+    static void AppendLength(std::string& s, std::string_view name, TRDHTMLLength length) {
+        if (length == 0) return;
+        s += ' ';
+        s += name;
+        s += '=';
+        AppendInt(s, length > 0 ? static_cast<long long>(length) : -static_cast<long long>(length));
+        if (length < 0) s += '%';
+    }
+
+    static void AppendColorAttribute(std::string& s, std::string_view name, TColor color) {
+        const size_t start = s.size();
+        s += ' ';
+        s += name;
+        s += '=';
+        if (!AppendHtmlColor(s, color)) s.resize(start);
+    }
+
+    static void AppendVAlign(std::string& s, TRDCellVAlign align) {
+        switch (align) {
+        case rdcTop: s += " valign=top"; break;
+        case rdcMiddle: s += " valign=middle"; break;
+        case rdcBottom: s += " valign=bottom"; break;
+        case rdcVDefault: break;
+        }
+    }
+
+    static bool IsEmptyCell(const TRDTableCellData& cell) {
+        if (cell.ItemCount() == 0) return true;
+        if (cell.ItemCount() > 1) return false;
+        const TCustomRDItemInfo& item = cell.GetItem(0);
+        return item.StyleNo == 0 && item.ParaNo == 0 && cell.GetItemText(0).empty();
+    }
+
+    void Table(const TRDTableItemInfo& t) {
+        std::string s = "<TABLE";
+        AppendLength(s, "width", t.BestWidth);
+        std::string tableColor;
+        AppendHtmlColor(tableColor, t.Color);
+        if (!tableColor.empty()) {
+            s += " bgcolor=";
+            s += tableColor;
+        }
+        s += " border=";
+        AppendInt(s, t.BorderWidth);
+        s += " cellpadding=";
+        AppendInt(s, t.CellPadding);
+        if (t.BorderStyle == rdtbColor) {
+            AppendColorAttribute(s, "bordercolor", t.BorderColor);
+        } else if (t.BorderStyle == rdtbRaisedColor || t.BorderStyle == rdtbLoweredColor) {
+            AppendColorAttribute(s, "bordercolorlight", t.BorderLightColor);
+            AppendColorAttribute(s, "bordercolordark", t.BorderColor);
+        }
+        s += " cellspacing=";
+        AppendInt(s, (static_cast<long long>(t.CellVSpacing) + t.CellHSpacing) / 2);
+        s += '>';
+        WriteLine(s);
+        std::string cellColor;
+        for (const TRDTableRow& row : t.Rows()) {
+            s = "<TR";
+            AppendVAlign(s, row.VAlign);
+            s += '>';
+            WriteLine(s);
+            for (const auto& cell : row.Cells) {
+                if (!cell || !ok_) continue;
+                s = "<TD";
+                if (cell->ColSpan != 1) {
+                    s += " colspan=";
+                    AppendInt(s, cell->ColSpan);
+                }
+                if (cell->RowSpan != 1) {
+                    s += " rowspan=";
+                    AppendInt(s, cell->RowSpan);
+                }
+                AppendLength(s, "width", cell->BestWidth);
+                AppendLength(s, "height", cell->BestHeight);
+                cellColor.clear();
+                if (AppendHtmlColor(cellColor, cell->Color) && cellColor != tableColor) {
+                    s += " bgcolor=";
+                    s += cellColor;
+                }
+                AppendVAlign(s, cell->VAlign);
+                s += '>';
+                Write(s);
+                if (IsEmptyCell(*cell)) {
+                    WriteLine("&nbsp;");
+                } else {
+                    Body(*cell);
+                }
+                WriteLine("</TD>");
+            }
+            WriteLine("</TR>");
+        }
+        WriteLine("</TABLE>");
+    }
+
+    OutputSink& out_;
+    const TRDStyle& style_;
+    bool ok_ = true;
+    std::string line_;  // WriteLine's text with its line end
+    std::string text_;  // one item's tags and text
+};
+
+}  // namespace
+
+void AppendHtmlEscaped(std::string& out, std::string_view text) {
+    if (text.empty()) {
+        out += "&nbsp;";
+        return;
+    }
+    size_t i = 0;
+    while (i < text.size()) {
+        // Copy the stretch that needs no change in one go.
+        size_t j = i;
+        while (j < text.size() && text[j] != '&' && text[j] != '<' && text[j] != '>' &&
+               !(text[j] == ' ' && j + 1 < text.size() && text[j + 1] == ' ')) {
+            ++j;
+        }
+        out.append(text.data() + i, j - i);
+        if (j == text.size()) break;
+        switch (text[j]) {
+        case '&': out += "&amp;"; ++j; break;
+        case '<': out += "&lt;"; ++j; break;
+        case '>': out += "&gt;"; ++j; break;
+        default: {
+            size_t k = j;
+            while (k < text.size() && text[k] == ' ') ++k;
+            AppendSpaces(out, k - j);
+            j = k;
+        }
+        }
+        i = j;
+    }
+}
+
+std::string HtmlColor(TColor color) {
+    std::string s;
+    AppendHtmlColor(s, color);
+    return s;
+}
+
+int HtmlSize(int points) {
+    if (points <= 8) return 1;
+    if (points <= 10) return 2;
+    if (points <= 12) return 3;
+    if (points <= 14) return 4;
+    if (points <= 18) return 5;
+    if (points <= 24) return 6;
+    return 7;
+}
+
+bool WriteHtmlBody(OutputSink& stream, const TCustomRDData& document) {
+    const TRDStyle* style = document.GetStyle();
+    if (!style) return false;
+    HtmlWriter writer(stream, *style);
+    writer.Body(document);
+    return writer.ok();
+}
+
+bool WriteHtmlPage(OutputSink& stream, const TCustomRDData& document, std::string_view title,
+                   const HtmlPageSettings& page) {
+    const TRDStyle* style = document.GetStyle();
+    if (!style) return false;
+    HtmlWriter writer(stream, *style);
+    writer.Header(title, page);
+    writer.Body(document);
+    writer.WriteLine("</BODY></HTML>");
+    return writer.ok();
+}
+
+}  // namespace tovra
