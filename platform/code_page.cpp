@@ -23,6 +23,8 @@ std::string IconvName(int codePage) {
         case 949: return "CP949";
         case 950: return "CP950";
         case 874: return "CP874";
+        case 1361: return "JOHAB";
+        case 10000: return "MACINTOSH";
         case 65001: return "UTF-8";
         default: return "CP" + std::to_string(codePage);
     }
@@ -30,7 +32,7 @@ std::string IconvName(int codePage) {
 
 bool IsMultiByte(int codePage) {
     return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950 ||
-           codePage == 65001;
+           codePage == 1361 || codePage == 65001;
 }
 
 class Iconv {
@@ -48,6 +50,15 @@ public:
 private:
     iconv_t handle_;
 };
+
+// An open conversion per direction and code page, kept for the thread's
+// lifetime: opening one costs far more than converting a short text.
+const Iconv& CachedIconv(const std::string& to, const std::string& from) {
+    thread_local std::map<std::pair<std::string, std::string>, std::unique_ptr<Iconv>> cache;
+    auto& slot = cache[{to, from}];
+    if (!slot) slot = std::make_unique<Iconv>(to, from);
+    return *slot;
+}
 
 // Byte-to-UTF-16 and UTF-16-to-byte tables of one single-byte code page.
 struct SingleByteTable {
@@ -182,6 +193,29 @@ char32_t DecodeUtf8(std::string_view s, size_t& pos) {
 
 }  // namespace
 
+int CharsetToCodePage(int charset) {
+    switch (charset) {
+        case 0: return 1252;
+        case 77: return 10000;
+        case 128: return 932;
+        case 129: return 949;
+        case 130: return 1361;
+        case 134: return 936;
+        case 136: return 950;
+        case 161: return 1253;
+        case 162: return 1254;
+        case 163: return 1258;
+        case 177: return 1255;
+        case 178: return 1256;
+        case 186: return 1257;
+        case 204: return 1251;
+        case 222: return 874;
+        case 238: return 1250;
+        case 255: return 437;
+        default: return 0;
+    }
+}
+
 bool IsKnownCodePage(int codePage) {
     codePage = Normalize(codePage);
     if (IsMultiByte(codePage)) return Iconv("UTF-16LE", IconvName(codePage)).ok();
@@ -192,7 +226,7 @@ std::u16string CodePageToUtf16(std::string_view text, int codePage) {
     codePage = Normalize(codePage);
     std::u16string out;
     if (IsMultiByte(codePage)) {
-        Iconv conv("UTF-16LE", IconvName(codePage));
+        const Iconv& conv = CachedIconv("UTF-16LE", IconvName(codePage));
         if (conv.ok()) {
             std::string bytes = IconvAll(conv.get(), text, 1, std::string_view("?\0", 2));
             out.resize(bytes.size() / 2);
@@ -212,7 +246,7 @@ std::u16string CodePageToUtf16(std::string_view text, int codePage) {
 std::string Utf16ToCodePage(std::u16string_view text, int codePage) {
     codePage = Normalize(codePage);
     if (IsMultiByte(codePage)) {
-        Iconv conv(IconvName(codePage), "UTF-16LE");
+        const Iconv& conv = CachedIconv(IconvName(codePage), "UTF-16LE");
         if (conv.ok()) {
             std::string bytes(text.size() * 2, '\0');
             for (size_t i = 0; i < text.size(); ++i) {

@@ -18,6 +18,13 @@ inline constexpr int kAnsiCodePage = 1252;
 // True when iconv knows the Windows code page (0 counts as the ANSI one).
 bool IsKnownCodePage(int codePage);
 
+// The Windows code page of an RTF/GDI font charset (\fcharset): 0 ANSI 1252,
+// 77 Mac 10000, 128 932, 129 949, 130 1361, 134 936, 136 950, 161 1253,
+// 162 1254, 163 1258, 177 1255, 178 1256, 186 1257, 204 1251, 222 874,
+// 238 1250, 255 OEM 437. Default (1), symbol (2) and unknown charsets give
+// 0, the ANSI code page.
+int CharsetToCodePage(int charset);
+
 // 8-bit text in `codePage` to UTF-16. Bytes that do not form a character
 // become "?". An unknown code page is treated as the ANSI code page.
 std::u16string CodePageToUtf16(std::string_view text, int codePage);
