@@ -70,7 +70,7 @@ void TLTBibleModule::Load(std::span<const std::uint8_t> image) {
     const std::size_t size = image.size();
 
     // A file shorter than the header reads as if the missing bytes were zero.
-    std::memcpy(header_.data(), data, std::min(size, kHeaderSize));
+    if (size > 0) std::memcpy(header_.data(), data, std::min(size, kHeaderSize));
 
     const std::size_t magicLength = header_[kMagicOffset];
     const char* magic = reinterpret_cast<const char*>(header_.data() + kMagicOffset + 1);
