@@ -29,7 +29,6 @@ constexpr size_t kLongValueChunk = kMaxRowBytes - 4;  // data bytes per chained 
 constexpr size_t kMapRowBytes = 69;            // usage map rows: type byte + 68 bytes
 constexpr uint32_t kPagesPerMapPage = (kPage - 4) * 8;
 constexpr uint32_t kColumnUnknown = 0x0659;    // the value Access writes beside every column
-constexpr double kDaysLimit = 2958465.0;       // 9999-12-31
 
 // Jet column type codes.
 enum : uint8_t {
