@@ -270,7 +270,6 @@ public:
         for (size_t r = 0; r < rows.size(); ++r) {
             const std::vector<uint8_t> row = BuildRow(table, pages, rows[r], r);
             if (!haveCurrent || !image_.Fits(current, row.size())) {
-                if (haveCurrent) Retire(pages, current);
                 current = image_.NewDataPage(pages.tdef, false);
                 pages.data.push_back(current);
                 haveCurrent = true;
@@ -282,6 +281,7 @@ public:
     }
 
 private:
+    // Only the last data page of a table is left with room for more rows.
     static void Retire(TTablePages& pages, uint32_t page) { pages.dataWithRoom.push_back(page); }
 
     // Stores a long value too big for the row; returns its 12-byte header.
@@ -497,7 +497,7 @@ std::vector<uint8_t> TableDefinition(const TPhysTable& table, const TTablePages&
         PutLe32(p + off + 6, maps.second);
         off += 10;
     }
-    if (off + 2 > kPage) throw Error("table \"" + table.name + "\": too many columns for one definition page");
+    if (off + 2 + 8 > kPage) throw Error("table \"" + table.name + "\": too many columns for one definition page");
     PutLe16(p + off, 0xFFFF);
     off += 2;
     PutLe32(p + 8, static_cast<uint32_t>(off));
@@ -548,7 +548,6 @@ TPhysTable UserTable(const TTableDef& def) {
                 if (row[index]) highest = std::max(highest, *ParseInteger(*row[index]));
             t.nextAutoNumber = static_cast<uint32_t>(highest + 1);
         }
-        if (type == kTypeBoolean) col.flags = kFlagFixed;  // Boolean columns are never NULL
         t.columns.push_back(std::move(col));
     }
     LayOutColumns(t);
