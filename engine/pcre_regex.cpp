@@ -40,7 +40,8 @@ namespace {
 
 // Window of the unanchored first tier. Larger windows need fewer tier-two
 // runs on long matches; smaller ones bound the scanning of hostile text more
-// tightly (at most kWindow bytes per attempt).
+// tightly (at most kWindow bytes per attempt, so at most kWindow times the
+// text's length in all).
 constexpr std::size_t kWindow = 512;
 // First window of a tier-two run.
 constexpr std::size_t kMinSpan = 256;
@@ -83,6 +84,8 @@ struct TPcreRegEx::Piece {
 struct TPcreRegEx::Pcre {
     pcre2_compile_context* compileContext = nullptr;
     pcre2_code* code = nullptr;
+    pcre2_code* anchoredCode = nullptr;  // the same pattern anchored, for tier two
+    bool jit = false;                    // both codes run as JIT code
     pcre2_match_data* matchData = nullptr;
     pcre2_match_context* matchContext = nullptr;
     pcre2_jit_stack* jitStack = nullptr;
@@ -91,6 +94,7 @@ struct TPcreRegEx::Pcre {
         pcre2_jit_stack_free(jitStack);
         pcre2_match_context_free(matchContext);
         pcre2_match_data_free(matchData);
+        pcre2_code_free(anchoredCode);
         pcre2_code_free(code);
         pcre2_compile_context_free(compileContext);
     }
@@ -111,8 +115,14 @@ TPcreRegEx::TPcreRegEx(std::string_view regEx, TPcreOptions options, std::string
     p.code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(regEx_.data()), regEx_.size(), flags, &errorCode,
                            &errorOffset, p.compileContext);
     if (!p.code) throw Error(CompileErrorText(errorCode, errorOffset));
+    // The JIT cannot anchor a search at match time, so the tier-two runs use
+    // a second code compiled anchored.
+    p.anchoredCode = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(regEx_.data()), regEx_.size(),
+                                   flags | PCRE2_ANCHORED, &errorCode, &errorOffset, p.compileContext);
+    if (!p.anchoredCode) throw Error(CompileErrorText(errorCode, errorOffset));
     // Without JIT support the interpreter serves, under the same limits.
-    pcre2_jit_compile(p.code, PCRE2_JIT_COMPLETE | PCRE2_JIT_PARTIAL_HARD);
+    const std::uint32_t jitModes = PCRE2_JIT_COMPLETE | PCRE2_JIT_PARTIAL_HARD;
+    p.jit = pcre2_jit_compile(p.code, jitModes) == 0 && pcre2_jit_compile(p.anchoredCode, jitModes) == 0;
 
     std::uint32_t captures = 0;
     pcre2_pattern_info(p.code, PCRE2_INFO_CAPTURECOUNT, &captures);
@@ -250,19 +260,21 @@ TPcreRegEx::SearchResult TPcreRegEx::Search(std::string_view text, std::size_t s
     Pcre& p = *pcre_;
     const auto* subject = reinterpret_cast<PCRE2_SPTR>(text.data());
     const std::size_t n = text.size();
-    auto run = [&](std::size_t from, std::size_t end, std::uint32_t extra) {
+    auto run = [&](std::size_t from, std::size_t end, bool anchored) {
         const std::size_t span = end - from;
         const std::uint64_t limit = kMatchLimitBase + std::uint64_t{kMatchLimitPerByte} * span;
         pcre2_set_match_limit(p.matchContext, static_cast<std::uint32_t>(
                                                   std::min<std::uint64_t>(limit, std::numeric_limits<std::uint32_t>::max())));
-        const std::uint32_t flags = PCRE2_NOTEMPTY | extra | (end < n ? PCRE2_PARTIAL_HARD : 0);
-        return pcre2_match(p.code, subject, end, from, flags, p.matchData, p.matchContext);
+        const std::uint32_t flags = PCRE2_NOTEMPTY | (end < n ? PCRE2_PARTIAL_HARD : 0);
+        pcre2_code* code = anchored ? p.anchoredCode : p.code;
+        if (p.jit) return pcre2_jit_match(code, subject, end, from, flags, p.matchData, p.matchContext);
+        return pcre2_match(code, subject, end, from, flags, p.matchData, p.matchContext);
     };
 
     std::size_t from = start;
     while (from <= n) {
         const std::size_t end = n - from > kWindow ? from + kWindow : n;
-        const int rc = run(from, end, 0);
+        const int rc = run(from, end, false);
         if (rc >= 0) return SearchResult::Match;
         if (rc == PCRE2_ERROR_NOMATCH) {
             if (end == n) return SearchResult::NoMatch;
@@ -281,7 +293,7 @@ TPcreRegEx::SearchResult TPcreRegEx::Search(std::string_view text, std::size_t s
             const std::uint64_t cost = attemptEnd - attempt;
             if (cost > budget) return SearchResult::Limit;
             budget -= cost;
-            const int arc = run(attempt, attemptEnd, PCRE2_ANCHORED);
+            const int arc = run(attempt, attemptEnd, true);
             if (arc >= 0) return SearchResult::Match;
             if (arc == PCRE2_ERROR_NOMATCH) break;
             if (arc != PCRE2_ERROR_PARTIAL || attemptEnd == n) return SearchResult::Limit;
@@ -332,6 +344,12 @@ void TPcreRegEx::Expand(std::string_view text, std::string& out) const {
 }
 
 bool TPcreRegEx::ReplaceAll(std::string_view text, std::string& out) {
+    if (ReplaceInto(text, out)) return true;
+    out.assign(text);
+    return false;
+}
+
+bool TPcreRegEx::ReplaceInto(std::string_view text, std::string& out) {
     matched_ = false;
     limitHit_ = false;
     subject_ = {};
@@ -343,7 +361,6 @@ bool TPcreRegEx::ReplaceAll(std::string_view text, std::string& out) {
         const SearchResult result = Search(text, from, budget);
         if (result == SearchResult::Limit) {
             limitHit_ = true;
-            out.assign(text);
             return false;
         }
         if (result == SearchResult::NoMatch) break;
@@ -364,16 +381,13 @@ bool TPcreRegEx::ReplaceAll(std::string_view text, std::string& out) {
         from = me > from ? me : from + 1;
         if (from > text.size()) break;
     }
-    if (!replaced) {
-        out.assign(text);
-        return false;
-    }
+    if (!replaced) return false;
     if (copied < text.size()) out.append(text.substr(copied));
     return true;
 }
 
 bool TPcreRegEx::ReplaceAll(std::string& text) {
-    if (!ReplaceAll(std::string_view(text), buffer_)) return false;
+    if (!ReplaceInto(text, buffer_)) return false;
     text.swap(buffer_);
     return true;
 }

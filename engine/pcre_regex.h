@@ -108,6 +108,9 @@ private:
 
     enum class SearchResult { Match, NoMatch, Limit };
     SearchResult Search(std::string_view text, std::size_t start, std::uint64_t& budget);
+    // ReplaceAll without the copy of an unchanged text: `out` is only valid
+    // when it returns true.
+    bool ReplaceInto(std::string_view text, std::string& out);
     void ParseTemplate();
     void Expand(std::string_view text, std::string& out) const;
 

@@ -5,6 +5,10 @@
 
 #include "platform/ansi_char_tables.h"
 
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+
 
 namespace tovra {
 
@@ -55,9 +59,15 @@ std::string ReplaceTextIgnoringCase(std::string_view text, std::string_view find
     std::size_t copied = 0;
     const std::size_t last = text.size() - find.size();
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    // With a single possible first byte ("<", "\\"), memchr finds candidates.
+    const int startCount = static_cast<int>(std::count(std::begin(starts), std::end(starts), true));
     std::size_t i = 0;
     while (i <= last) {
-        if (!starts[bytes[i]]) {
+        if (startCount == 1) {
+            const void* hit = std::memchr(bytes + i, wanted[0], last - i + 1);
+            if (!hit) break;
+            i = static_cast<const unsigned char*>(hit) - bytes;
+        } else if (!starts[bytes[i]]) {
             ++i;
             continue;
         }

@@ -210,6 +210,26 @@ TEST(PcreRegExTest, LongMatchesAndMatchesAcrossWindowEdges) {
     EXPECT_EQ(body.Group(1), std::string(5000, 'x') + "\n");
 }
 
+// Matches placed at every offset around the search window's size, and
+// matches that begin inside the scan of a failed long attempt, are all found.
+TEST(PcreRegExTest, MatchesAtEveryOffsetAroundTheWindowEdge) {
+    for (std::size_t at = 0; at < 1600; ++at) {
+        const std::string text = std::string(at, '-') + "{x}" + std::string(300, '-');
+        ASSERT_EQ(Replaced(R"(\{([^}]+)\})", text, "[$1]"), std::string(at, '-') + "[x]" + std::string(300, '-'))
+            << "match at " << at;
+    }
+    // "a" starts an attempt that scans to the end and fails (no "b"); the "c"
+    // inside that scan must still be found, wherever the windows fall.
+    for (std::size_t at = 0; at < 1200; at += 7) {
+        for (std::size_t gap : {1u, 100u, 400u, 700u}) {
+            const std::string text = std::string(at, '-') + "a" + std::string(gap, '-') + "c" + std::string(3000, '-');
+            std::string expected = text;
+            expected[at + 1 + gap] = 'C';
+            ASSERT_EQ(Replaced("a.*b|c", text, "C"), expected) << at << " " << gap;
+        }
+    }
+}
+
 // A hostile text that makes every start position scan to the end of the text
 // runs into the work limit; the text is left exactly as it was.
 TEST(PcreRegExTest, HostileTextHitsTheLimitAndStaysUnchanged) {
