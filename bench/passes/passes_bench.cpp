@@ -146,6 +146,31 @@ int main() {
     Report("plain </DIV>", pagesWith, pagesWithout,
            [](std::string& t) { t = ReplaceTextIgnoringCase(t, "</DIV>", "</p>"); });
 
+    // Hostile entries of about 1 MB: the time until the pass gives up (or
+    // finishes), which the work limits keep short.
+    std::string repeatedItalics, shortFailures, repeatedNotes, bodies;
+    while (repeatedItalics.size() < (1 << 20)) repeatedItalics += "{\\i a";
+    repeatedItalics += "]x}";
+    while (shortFailures.size() < (1 << 20)) {
+        for (int k = 0; k < 100; ++k) shortFailures += "{\\i a";  // each attempt fails ~500 bytes on
+        shortFailures += "]x";
+    }
+    while (repeatedNotes.size() < (1 << 20)) repeatedNotes += "{\\cf6\\super a";
+    repeatedNotes += "\n}";
+    while (bodies.size() < (1 << 20)) bodies += "<BODY>";
+    const std::string underscores = "<U>" + std::string(1 << 20, '_') + "<x";
+    const std::string blanks = "<p>" + std::string(1 << 20, ' ') + "x</p>";
+    auto hostile = [](const char* name, const std::string& text, const std::function<void(std::string&)>& body) {
+        const double s = Best({text}, body, 3);
+        std::printf("hostile %-34s %6.1f ms for %.1f MB\n", name, s * 1e3, text.size() / 1e6);
+    };
+    hostile("italics, one long failing scan each", repeatedItalics, [&](std::string& t) { bible.ItalicGroups(t); });
+    hostile("italics, 500-byte failing scans", shortFailures, [&](std::string& t) { bible.ItalicGroups(t); });
+    hostile("footnotes, one long failing scan each", repeatedNotes, [&](std::string& t) { bible.FootnoteMarkers(t); });
+    hostile("ExtractBody, unclosed bodies", bodies, [](std::string& t) { t = ExtractBody(t); });
+    hostile("underlines, 1M underscores", underscores, [&](std::string& t) { html.UnderlinedUnderscores(t); });
+    hostile("empty paragraphs, 1M blanks", blanks, [&](std::string& t) { html.EmptyParagraphs(t); });
+
     // The Bible sequence over one Bible's verses; the passes object is made
     // once, as for one file.
     std::mt19937 random(5);
