@@ -327,6 +327,15 @@ const std::array<TRDRTFsymbol, kRtfKeywordCount>& SortedKeywords() {
     return g_keywords;
 }
 
+// Byte-order comparison of two short keywords.
+inline int CompareKeywords(std::string_view a, std::string_view b) {
+    size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (size_t i = 0; i < n; ++i) {
+        if (a[i] != b[i]) return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[i]) ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
+}
+
 }  // namespace
 
 std::span<const TRDRTFsymbol> RtfKeywordTable() { return SortedKeywords(); }
@@ -337,16 +346,16 @@ const TRDRTFsymbol* FindRtfKeyword(std::string_view keyword) {
     size_t hi = table.size() - 1;
     while (hi - lo > 1) {
         size_t mid = (lo + hi) / 2;
-        int cmp = table[mid].Keyword.compare(keyword);
+        int cmp = CompareKeywords(table[mid].Keyword, keyword);
         if (cmp == 0) return &table[mid];
         if (cmp < 0)
             lo = mid;
         else
             hi = mid;
     }
-    if (table[lo].Keyword == keyword) return &table[lo];
+    if (CompareKeywords(table[lo].Keyword, keyword) == 0) return &table[lo];
     if (lo == hi) return nullptr;
-    if (table[hi].Keyword == keyword) return &table[hi];
+    if (CompareKeywords(table[hi].Keyword, keyword) == 0) return &table[hi];
     return nullptr;
 }
 

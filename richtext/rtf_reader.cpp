@@ -13,8 +13,6 @@
 namespace tovra {
 namespace {
 
-constexpr size_t kBufferSize = 4096;
-
 // Raised for the conditions that end reading with rtf_st_Exception.
 class ReadFailure : public std::runtime_error {
 public:
@@ -23,6 +21,16 @@ public:
 
 bool IsLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+
+// Bytes that, read as body text, only extend the pending run: everything but
+// the backslash, the braces, line ends (ignored) and 0 (a flush).
+struct PlainTextTable {
+    bool plain[256];
+    constexpr PlainTextTable() : plain() {
+        for (int c = 0; c < 256; ++c) plain[c] = !(c == '\\' || c == '{' || c == '}' || c == 10 || c == 13 || c == 0);
+    }
+};
+constexpr PlainTextTable kPlainText;
 
 int HexDigit(unsigned char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -146,14 +154,16 @@ uint8_t TRDRTFReader::ReadStream(std::string_view input) {
         Reset();
         input_ = input;
         inputPos_ = 0;
-        buffer_.clear();
-        buffer_.reserve(kBufferSize);
+        // One 4096-byte block buffer per reader, kept for its next stream.
+        if (!buffer_) buffer_ = std::make_unique_for_overwrite<unsigned char[]>(kBufferSize);
+        bufferLen_ = 0;
         bufferPos_ = 0;  // past the end of the empty buffer: the first read fills it
         status = MainLoop();
     } catch (...) {
         status = rtf_st_Exception;
     }
-    buffer_.clear();
+    bufferLen_ = 0;
+    bufferPos_ = 0;
     input_ = {};
     return status;
 }
@@ -165,8 +175,8 @@ void TRDRTFReader::Refill() {
     size_t remaining = input_.size() - inputPos_;
     if (remaining == 0) throw ReadFailure("read past the end of the input");
     size_t n = remaining < kBufferSize ? remaining : kBufferSize;
-    buffer_.resize(n);
-    std::memcpy(buffer_.data(), input_.data() + inputPos_, n);
+    std::memcpy(buffer_.get(), input_.data() + inputPos_, n);
+    bufferLen_ = n;
     inputPos_ += n;
     bufferPos_ = 0;
 }
@@ -176,13 +186,13 @@ unsigned char TRDRTFReader::NextChar() {
         pushedBack_ = false;
         return lastChar_;
     }
-    if (bufferPos_ >= buffer_.size()) Refill();
+    if (bufferPos_ >= bufferLen_) Refill();
     lastChar_ = buffer_[bufferPos_++];
     return lastChar_;
 }
 
 bool TRDRTFReader::AtEnd() const {
-    return !pushedBack_ && bufferPos_ >= buffer_.size() && inputPos_ >= input_.size();
+    return !pushedBack_ && bufferPos_ >= bufferLen_ && inputPos_ >= input_.size();
 }
 
 // ---------------------------------------------------------------------------
@@ -218,7 +228,10 @@ uint8_t TRDRTFReader::MainLoop() {
                 break;
             default:
                 if (state_.InputMode == rtf_im_Normal) {
-                    if (skipCount_ > 0)
+                    if (skipCount_ == 0 && state_.Destination == destText && pendingWideText_.empty() &&
+                        kPlainText.plain[c])
+                        TakePlainText(c);
+                    else if (skipCount_ > 0)
                         --skipCount_;
                     else
                         status = HandleChar(c);
@@ -243,6 +256,23 @@ uint8_t TRDRTFReader::MainLoop() {
         }
         if (status != rtf_st_Ok) return status;
     }
+}
+
+// Body text without markup: the same as adding each byte with AddChar (the
+// table level is adjusted once, as nothing between the bytes can change
+// it), but the bytes that follow in the buffer are appended in one step.
+void TRDRTFReader::TakePlainText(unsigned char first) {
+    AdjustTableLevel(true);
+    pendingText_.push_back(static_cast<char>(first));
+    if (pushedBack_) return;
+    const unsigned char* begin = buffer_.get() + bufferPos_;
+    const unsigned char* end = buffer_.get() + bufferLen_;
+    const unsigned char* p = begin;
+    while (p < end && kPlainText.plain[*p]) ++p;
+    if (p == begin) return;
+    pendingText_.append(reinterpret_cast<const char*>(begin), static_cast<size_t>(p - begin));
+    bufferPos_ += static_cast<size_t>(p - begin);
+    lastChar_ = p[-1];
 }
 
 uint8_t TRDRTFReader::ReadControl() {

@@ -222,6 +222,7 @@ private:
     void Refill();
 
     uint8_t MainLoop();
+    void TakePlainText(unsigned char first);
     uint8_t ReadControl();
     uint8_t Dispatch(std::string_view keyword, int32_t param, bool hasParam);
     uint8_t OpenGroup();
@@ -281,7 +282,9 @@ private:
     // Input.
     std::string_view input_;
     size_t inputPos_ = 0;  // bytes of input_ already moved into the buffer
-    std::vector<unsigned char> buffer_;
+    static constexpr size_t kBufferSize = 4096;
+    std::unique_ptr<unsigned char[]> buffer_;  // kBufferSize bytes
+    size_t bufferLen_ = 0;  // bytes of buffer_ filled by the last refill
     size_t bufferPos_ = 0;  // 0-based index of the next byte in buffer_
     bool pushedBack_ = false;
     unsigned char lastChar_ = 0;
