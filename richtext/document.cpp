@@ -2,6 +2,7 @@
 #include "richtext/document.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/error.h"
 #include "richtext/table.h"
@@ -144,14 +145,15 @@ void TCustomRDData::AppendExpandingTabs(std::string& out, std::string_view text,
     const TRDStyle* style = GetStyle();
     const size_t spaces = style ? static_cast<size_t>(std::max<int16_t>(style->SpacesInTab, 0)) : 8;
     if (!unicode) {
-        size_t start = 0;
-        for (size_t i = 0; i < text.size(); ++i) {
-            if (text[i] != '\t') continue;
-            out.append(text.data() + start, i - start);
+        const char* p = text.data();
+        const char* const end = p + text.size();
+        while (const void* tab = std::memchr(p, '\t', static_cast<size_t>(end - p))) {
+            const char* t = static_cast<const char*>(tab);
+            out.append(p, static_cast<size_t>(t - p));
             out.append(spaces, ' ');
-            start = i + 1;
+            p = t + 1;
         }
-        out.append(text.data() + start, text.size() - start);
+        out.append(p, static_cast<size_t>(end - p));
         return;
     }
     // UTF-16LE: a tab is the code unit 0x0009, a space 0x0020.

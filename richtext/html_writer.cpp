@@ -203,7 +203,8 @@ public:
     }
 
     void Header(std::string_view title, const HtmlPageSettings& page) {
-        std::string s = "<HTML><HEAD><TITLE>";
+        std::string& s = text_;
+        s = "<HTML><HEAD><TITLE>";
         s += title;
         s += "</TITLE>";
         WriteLine(s);
@@ -468,33 +469,50 @@ private:
 
 }  // namespace
 
+namespace {
+
+// Bytes that the escaping changes (a space only when another follows).
+struct EscapeTable {
+    bool special[256] = {};
+    constexpr EscapeTable() {
+        special[static_cast<unsigned char>('&')] = true;
+        special[static_cast<unsigned char>('<')] = true;
+        special[static_cast<unsigned char>('>')] = true;
+        special[static_cast<unsigned char>(' ')] = true;
+    }
+};
+constexpr EscapeTable kEscape;
+
+}  // namespace
+
 void AppendHtmlEscaped(std::string& out, std::string_view text) {
     if (text.empty()) {
         out += "&nbsp;";
         return;
     }
-    size_t i = 0;
-    while (i < text.size()) {
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    while (p < end) {
         // Copy the stretch that needs no change in one go.
-        size_t j = i;
-        while (j < text.size() && text[j] != '&' && text[j] != '<' && text[j] != '>' &&
-               !(text[j] == ' ' && j + 1 < text.size() && text[j + 1] == ' ')) {
-            ++j;
+        const char* q = p;
+        while (q < end && (!kEscape.special[static_cast<unsigned char>(*q)] ||
+                           (*q == ' ' && (q + 1 == end || q[1] != ' ')))) {
+            ++q;
         }
-        out.append(text.data() + i, j - i);
-        if (j == text.size()) break;
-        switch (text[j]) {
-        case '&': out += "&amp;"; ++j; break;
-        case '<': out += "&lt;"; ++j; break;
-        case '>': out += "&gt;"; ++j; break;
+        out.append(p, static_cast<size_t>(q - p));
+        if (q == end) break;
+        switch (*q) {
+        case '&': out += "&amp;"; ++q; break;
+        case '<': out += "&lt;"; ++q; break;
+        case '>': out += "&gt;"; ++q; break;
         default: {
-            size_t k = j;
-            while (k < text.size() && text[k] == ' ') ++k;
-            AppendSpaces(out, k - j);
-            j = k;
+            const char* r = q;
+            while (r < end && *r == ' ') ++r;
+            AppendSpaces(out, static_cast<size_t>(r - q));
+            q = r;
         }
         }
-        i = j;
+        p = q;
     }
 }
 
