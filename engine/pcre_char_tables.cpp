@@ -77,18 +77,19 @@ struct TypeBits {
 
 // Learns the type bits from the block made for the current locale.
 bool LearnTypeBits(const std::uint8_t* types, TypeBits& bits) {
-    bits.space = types[' '];
-    bits.word = types['_'];
-    bits.digit = types['0'] & ~bits.word;
-    bits.letter = types['A'] & ~bits.word;
-    bits.lowerLetter = types['a'] & ~types['A'];  // absent in older layouts
+    auto type = [types](char c) -> std::uint8_t { return types[static_cast<unsigned char>(c)]; };
+    bits.space = type(' ');
+    bits.word = type('_');
+    bits.digit = type('0') & ~bits.word;
+    bits.letter = type('A') & ~bits.word;
+    bits.lowerLetter = type('a') & ~type('A');  // absent in older layouts
     const std::uint8_t all[] = {bits.space, bits.word, bits.digit, bits.letter, bits.lowerLetter};
     if (!bits.space || !bits.word || !bits.digit || !bits.letter) return false;
     for (std::size_t i = 0; i < 5; ++i)
         for (std::size_t j = i + 1; j < 5; ++j)
             if (all[i] & all[j]) return false;
-    return types['0'] == (bits.digit | bits.word) && types['A'] == (bits.letter | bits.word) &&
-           types['a'] == (bits.letter | bits.lowerLetter | bits.word) && types['\t'] == bits.space;
+    return type('0') == (bits.digit | bits.word) && type('A') == (bits.letter | bits.word) &&
+           type('a') == (bits.letter | bits.lowerLetter | bits.word) && type('\t') == bits.space;
 }
 
 struct TableBlock {
