@@ -1,5 +1,6 @@
 #include "tools/mkmdb/jet_header.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "tools/mkmdb/jet_writer.h"
@@ -56,8 +57,8 @@ std::vector<uint8_t> BuildHeaderPage(const std::vector<unsigned char>& passwordU
     std::memcpy(p + kJetCreationDateOffset, &kJetCreationDate, sizeof kJetCreationDate);
 
     uint8_t password[kJetPasswordLength] = {};
-    std::memcpy(password, passwordUtf16Le.data(),
-                passwordUtf16Le.size() < kJetPasswordLength ? passwordUtf16Le.size() : kJetPasswordLength);
+    const size_t passwordBytes = std::min(passwordUtf16Le.size(), kJetPasswordLength);
+    if (passwordBytes > 0) std::memcpy(password, passwordUtf16Le.data(), passwordBytes);
     const uint32_t mask = static_cast<uint32_t>(static_cast<int64_t>(kJetCreationDate));
     for (size_t i = 0; i < kJetPasswordLength; ++i)
         p[kJetPasswordOffset + i] = password[i] ^ static_cast<uint8_t>(mask >> (8 * (i % 4)));
