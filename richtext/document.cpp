@@ -86,11 +86,13 @@ void TCustomRDData::InsertItem(int index, std::string_view text, const TRDTextIt
     slot.textItem = item;
 }
 
-void TCustomRDData::DeleteItem(int index) {
+void TCustomRDData::DeleteItems(int index, int count) {
+    if (count <= 0) return;
     CheckIndex(index);
-    ReleaseItem(slots_[static_cast<size_t>(index)]);
-    std::rotate(slots_.begin() + index, slots_.begin() + index + 1, slots_.begin() + count_);
-    --count_;
+    if (count > count_ - index) throw EListError(index + count - 1);
+    for (int i = index; i < index + count; ++i) ReleaseItem(slots_[static_cast<size_t>(i)]);
+    std::rotate(slots_.begin() + index, slots_.begin() + index + count, slots_.begin() + count_);
+    count_ -= count;
 }
 
 std::unique_ptr<TCustomRDItemInfo> TCustomRDData::ExtractItem(int index, std::string& text) {

@@ -80,7 +80,10 @@ public:
     void InsertItem(int index, std::string_view text, std::unique_ptr<TCustomRDItemInfo> item);
     void InsertItem(int index, std::string_view text, const TRDTextItemInfo& item);
     // Removes and frees one item (its marker leaves the marker list).
-    void DeleteItem(int index);
+    void DeleteItem(int index) { DeleteItems(index, 1); }
+    // Removes and frees items index … index+count-1 in one pass; raises
+    // EListError unless the whole range exists.
+    void DeleteItems(int index, int count);
     // Removes one item and hands it over, text included; a marker stays in
     // the marker list (it is moved, not freed).
     std::unique_ptr<TCustomRDItemInfo> ExtractItem(int index, std::string& text);

@@ -349,6 +349,16 @@ TEST_F(DocumentTest, InsertDeleteAndExtractKeepOrderAndMarkers) {
     data.DeleteItem(1);
     EXPECT_EQ(data.GetItemText(0), "aa");
     EXPECT_EQ(data.GetItemText(1), "c");
+    data.AddText("d", 0, 0);
+    data.AddText("e", 0, 0);
+    EXPECT_THROW(data.DeleteItems(2, 3), EListError);
+    EXPECT_EQ(data.ItemCount(), 4);
+    data.DeleteItems(1, 2);
+    ASSERT_EQ(data.ItemCount(), 2);
+    EXPECT_EQ(data.GetItemText(1), "e");
+    data.AddText("f", 0, 0);  // the spare slots are reused in order
+    EXPECT_EQ(data.GetItemText(2), "f");
+    data.DeleteItems(2, 1);
 
     AddList(rdlstDecimal);
     TRDMarkerItemInfo& m = AddMarker(0, 0);

@@ -160,8 +160,13 @@ INSTANTIATE_TEST_SUITE_P(
                  [](HtmlTest& t) {
                      t.data.AddItem({}, std::make_unique<TRDMarkerItemInfo>(-1, 0, 1, false));
                      t.data.AddText("m", 0, -1);
+                     // A list number outside the style sheet counts as no list.
+                     auto stray = std::make_unique<TRDMarkerItemInfo>(99, 0, 1, false);
+                     stray->ParaNo = 1;
+                     t.data.AddItem({}, std::move(stray));
+                     t.data.AddText("n", 0, -1);
                  },
-                 {"<DIV>m</DIV>"}},
+                 {"<DIV>m</DIV>", "<DIV align=center>n</DIV>"}},
         BodyCase{"LineBreakInsideTheParagraph",
                  [](HtmlTest& t) {
                      t.data.AddText("a", 0, 1);
