@@ -252,6 +252,28 @@ INSTANTIATE_TEST_SUITE_P(
                   "<TR>", "<TD colspan=2 width=200 height=30 bgcolor=#008000 valign=middle>&nbsp;", "</TD>", "</TR>",
                   "<TR valign=bottom>", "<TD>&nbsp;", "</TD>", "<TD width=25%>&nbsp;", "</TD>", "</TR>", "</TABLE>",
                   "</DIV>", "<DIV>q</DIV>"}},
+        BodyCase{"TableInsideACell",
+                 [](HtmlTest& t) {
+                     auto outer = std::make_unique<TRDTableItemInfo>(1, 1, &t.data);
+                     TRDTableCellData& cell = *outer->Cell(0, 0);
+                     cell.Clear();
+                     cell.AddItem({}, std::make_unique<TRDTableItemInfo>(1, 1, &cell));
+                     auto& inner = static_cast<TRDTableItemInfo&>(cell.GetItem(0));
+                     inner.Cell(0, 0)->AddText("x", 3, -1);
+                     t.data.AddItem({}, std::move(outer));
+                 },
+                 {"<DIV><TABLE bgcolor=#FFFFFF border=0 cellpadding=1 cellspacing=2>", "<TR valign=top>",
+                  std::string("<TD>") + kFontLine, "<DIV><TABLE bgcolor=#FFFFFF border=0 cellpadding=1 cellspacing=2>",
+                  "<TR valign=top>", std::string("<TD>") + kFontLine,
+                  "<DIV>&nbsp;<FONT color=#800000><I>x</I></FONT></DIV>", "</FONT>", "</TD>", "</TR>", "</TABLE>",
+                  "</DIV>", "</FONT>", "</TD>", "</TR>", "</TABLE>", "</DIV>"}},
+        BodyCase{"Utf16TextAsCharacterReferences",
+                 [](HtmlTest& t) {
+                     t.style.TextStyles.Items(0).Unicode = true;
+                     // "a", two spaces, "<", U+00E9, U+1D11E (a surrogate pair)
+                     t.data.AddText(std::string("a\0 \0 \0<\0\xE9\0\x34\xD8\x1E\xDD", 14), 0, 0);
+                 },
+                 {"<DIV>a&nbsp; &lt;&#233;&#119070;</DIV>"}},
         BodyCase{"CellColourLikeTheTableIsLeftOut",
                  [](HtmlTest& t) {
                      auto table = std::make_unique<TRDTableItemInfo>(1, 1, &t.data);

@@ -111,6 +111,18 @@ INSTANTIATE_TEST_SUITE_P(
                      t.data.AddItem({}, std::move(table));
                  },
                  "p\r\nq|#|#"},
+        TextCase{"TableInsideACell",
+                 [](TextTest& t) {
+                     auto outer = std::make_unique<TRDTableItemInfo>(1, 2, &t.data);
+                     TRDTableCellData& cell = *outer->Cell(0, 0);
+                     cell.Clear();
+                     cell.AddItem({}, std::make_unique<TRDTableItemInfo>(1, 2, &cell));
+                     auto& inner = static_cast<TRDTableItemInfo&>(cell.GetItem(0));
+                     inner.Cell(0, 1)->AddText("y", 0, -1);
+                     outer->Cell(0, 1)->AddText("z", 0, -1);
+                     t.data.AddItem({}, std::move(outer));
+                 },
+                 "\r\ny\r\n\r\nz\r\n"},
         TextCase{"TabAsSpaces", [](TextTest& t) { t.data.AddText("a\tb", 0, 0); }, "a        b"},
         TextCase{"BytesUnchanged", [](TextTest& t) { t.data.AddText("<\xE9&\x01>", 0, 0); }, "<\xE9&\x01>"}),
     [](const auto& info) { return std::string(info.param.name); });
