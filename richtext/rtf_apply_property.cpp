@@ -314,8 +314,13 @@ uint8_t TRDRTFReader::ApplyStateProperty(uint8_t code, int32_t p) {
         case 144: {
             TRDRTFRowProperties& row = state_.Row();
             row.CurrentCell().RightBoundary = p;
-            row.Cells.emplace_back();
-            row.LastCellOpen = true;
+            // At the limit the last cell stays closed and later boundaries move it.
+            if (row.Cells.size() < kMaxRowCells) {
+                row.Cells.emplace_back();
+                row.LastCellOpen = true;
+            } else {
+                row.LastCellOpen = false;
+            }
             break;
         }
         case 149: {

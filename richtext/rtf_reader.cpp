@@ -72,11 +72,22 @@ void TRDRTFReaderState::Assign(const TRDRTFReaderState& s) {
     ParaProps.Assign(s.ParaProps);
     SectionProps.Assign(s.SectionProps);
     DocProps.Assign(s.DocProps);
+    // The row record is copied without WidthIsPercent and Heading, which
+    // keep this state's values (false for a record created by the copy).
     if (!s.RowProps) {
         RowProps.reset();
-    } else {
-        if (!RowProps) RowProps = std::make_unique<TRDRTFRowProperties>();
-        RowProps->Assign(*s.RowProps);
+    } else if (RowProps != s.RowProps) {
+        bool percent = RowProps ? RowProps->WidthIsPercent : false;
+        bool heading = RowProps ? RowProps->Heading : false;
+        if (s.RowProps->WidthIsPercent == percent && s.RowProps->Heading == heading) {
+            RowProps = s.RowProps;
+        } else {
+            auto copy = std::make_shared<TRDRTFRowProperties>();
+            copy->Assign(*s.RowProps);
+            copy->WidthIsPercent = percent;
+            copy->Heading = heading;
+            RowProps = std::move(copy);
+        }
     }
     Destination = s.Destination;
     InputMode = s.InputMode;
@@ -100,7 +111,10 @@ void TRDRTFReaderState::Reset() {
 }
 
 TRDRTFRowProperties& TRDRTFReaderState::Row() {
-    if (!RowProps) RowProps = std::make_unique<TRDRTFRowProperties>();
+    if (!RowProps)
+        RowProps = std::make_shared<TRDRTFRowProperties>();
+    else if (RowProps.use_count() > 1)
+        RowProps = std::make_shared<TRDRTFRowProperties>(*RowProps);
     return *RowProps;
 }
 
@@ -445,10 +459,13 @@ uint8_t TRDRTFReader::HandleChar(unsigned char c) {
             state_.FieldInstruction.push_back(static_cast<char>(c));
             return rtf_st_Ok;
         case destNumberingTextAfter:
-            if (numberingMarker_) numberingMarker_->TextAfter.push_back(static_cast<char>(c));
+            // Bounded, as every open group copies the paragraph's marker.
+            if (numberingMarker_ && numberingMarker_->TextAfter.size() < kMaxMarkerText)
+                numberingMarker_->TextAfter.push_back(static_cast<char>(c));
             return rtf_st_Ok;
         case destNumberingTextBefore:
-            if (numberingMarker_) numberingMarker_->TextBefore.push_back(static_cast<char>(c));
+            if (numberingMarker_ && numberingMarker_->TextBefore.size() < kMaxMarkerText)
+                numberingMarker_->TextBefore.push_back(static_cast<char>(c));
             return rtf_st_Ok;
         case destListName:
             if (!listTable_.empty()) listTable_.back().Name.push_back(static_cast<char>(c));

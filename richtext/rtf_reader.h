@@ -139,7 +139,11 @@ struct TRDRTFReaderState {
     TRDRTFParaProperties ParaProps;
     TRDRTFSectionProperties SectionProps;
     TRDRTFDocProperties DocProps;
-    std::unique_ptr<TRDRTFRowProperties> RowProps;  // created on first use
+    // The row being defined, created on first use. Saved states share it
+    // with the current one until either changes it (Row() makes the current
+    // state's record its own first), so opening and closing groups inside
+    // a table row does not copy its cells.
+    std::shared_ptr<TRDRTFRowProperties> RowProps;
     uint8_t BorderTarget = 0;  // 0 paragraph, 1 table row, 2 table cell
     TRDRTFDestination Destination = destText;
     TRDRTFInputMode InputMode = rtf_im_Normal;
@@ -155,7 +159,7 @@ struct TRDRTFReaderState {
     void Assign(const TRDRTFReaderState& source);
     // Everything to its defaults (the reader's reset).
     void Reset();
-    // The row record, created when missing.
+    // The row record for changing, created when missing and unshared first.
     TRDRTFRowProperties& Row();
 };
 
@@ -166,6 +170,12 @@ public:
     static constexpr int32_t kMaxGroupDepth = 100000;
     // Table nesting levels (\itap) are limited to this many.
     static constexpr int32_t kMaxTableLevel = 64;
+    // A row holds at most this many cell records (the open one included);
+    // once they are all closed, a further \cellx only moves the last
+    // boundary. Word writes at most 63 cells per row.
+    static constexpr size_t kMaxRowCells = 64;
+    // Text before and after a paragraph number is cut to this many bytes.
+    static constexpr size_t kMaxMarkerText = 255;
 
     TRDRTFReader();
     ~TRDRTFReader();

@@ -154,5 +154,41 @@ TEST(RtfRobustnessTest, RandomTokenSoupEndsWithAStatus) {
     }
 }
 
+TEST(RtfRobustnessTest, GroupsInsideBigRowsAndMarkersStayLinear) {
+    // Every open group keeps a copy of the formatting: rows with many cells
+    // and long numbering texts must not make each group cost their size.
+    std::string input = "{\\rtf1\\trowd";
+    for (int i = 0; i < 100000; ++i) input += "\\cellx" + std::to_string(i + 1);
+    input += "{\\pn{\\pntxta " + std::string(100000, '.') + "}}";
+    for (int i = 0; i < 100000; ++i) input += "{}{\\trhdr}";
+    input += "\\row}";
+    TRDRTFReader reader;
+    size_t cells = 0;
+    size_t markerText = 0;
+    reader.OnTable = [&](TRDRTFReader& r, TRDRTFTableEventKind kind) {
+        if (kind == rdf_tbl_RowEnd) cells = r.State().RowProps->Cells.size();
+        if (r.State().ParaProps.Marker) markerText = r.State().ParaProps.Marker->TextAfter.size();
+    };
+    EXPECT_EQ(reader.ReadStream(input), rtf_st_Ok);
+    EXPECT_EQ(cells, TRDRTFReader::kMaxRowCells);
+    EXPECT_EQ(markerText, TRDRTFReader::kMaxMarkerText);
+}
+
+TEST(RtfRobustnessTest, RowsSharedWithSavedStatesAreCopiedBeforeAChange) {
+    TRDRTFReader reader;
+    std::vector<std::string> rows;
+    reader.OnTable = [&](TRDRTFReader& r, TRDRTFTableEventKind kind) {
+        if (kind != rdf_tbl_RowEnd) return;
+        std::string row;
+        for (const auto& cell : r.State().RowProps->Cells) row += std::to_string(cell.RightBoundary) + " ";
+        rows.push_back(row + (r.State().RowProps->Heading ? "h" : "-"));
+    };
+    ASSERT_EQ(reader.ReadStream("{\\rtf1\\trowd\\cellx10{\\cellx20\\trhdr\\row}\\cellx30\\row}"), rtf_st_Ok);
+    // The group's cell is gone after it closes, its heading flag stays.
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0], "10 20 h");
+    EXPECT_EQ(rows[1], "10 30 h");
+}
+
 }  // namespace
 }  // namespace tovra
