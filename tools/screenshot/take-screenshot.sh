@@ -50,6 +50,9 @@ export XDG_CONFIG_HOME="$work/config"
 mkdir -p "$(dirname "$output")"
 
 driver="$(cd "$build/tools/screenshot" && pwd)/tovra-screenshot-driver"
+# A virtual server that another program grabs at the same moment fails the
+# window's connection; try again a few times.
+photograph() {
 xvfb-run -a -s "-screen 0 800x600x24 -dpi 96" bash -c '
   set -euo pipefail
   driver=$1; settings=$2; output=$3; shift 3
@@ -65,5 +68,13 @@ xvfb-run -a -s "-screen 0 800x600x24 -dpi 96" bash -c '
   import -window "$window" "$output"
   kill "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
-' bash "$driver" "$work/config/tovra/settings.ini" "$output" "${samples[@]}"
+' bash "$driver" "$work/config/tovra/settings.ini" "$work/shot.png" "${samples[@]}"
+}
+for attempt in 1 2 3; do
+  rm -f "$work/shot.png" "$work/config/tovra/driver.out"
+  if photograph && [ -s "$work/shot.png" ]; then break; fi
+  [ "$attempt" -lt 3 ] || { echo "take-screenshot: no screenshot taken" >&2; exit 1; }
+  sleep 1
+done
+mv "$work/shot.png" "$output"
 echo "Saved $output"
