@@ -97,6 +97,12 @@ public:
     int32_t GetItemStyle(int index) const { return GetItem(index).StyleNo; }
     int32_t GetItemPara(int index) const { return GetItem(index).ParaNo; }
 
+    // True when the item list keeps the paragraph rules that the writers rely
+    // on: list markers and tables start paragraphs, nothing joins a table,
+    // tables belong to this document and their grids (and cells) are
+    // well-formed. Otherwise `problem` (if given) describes the first fault.
+    bool CheckInvariants(std::string* problem = nullptr) const;
+
     // Puts the list marker at `index` into the marker list and numbers from
     // it; nothing happens for other items or a marker already registered.
     void RegisterMarker(int index);

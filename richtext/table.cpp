@@ -276,6 +276,30 @@ void TRDTableItemInfo::MergeCellRange(int row, int col, int rowSpan, int colSpan
     m->ColSpan = colSpan;
 }
 
+bool TCustomRDData::CheckInvariants(std::string* problem) const {
+    auto fail = [problem](std::string text) {
+        if (problem) *problem = std::move(text);
+        return false;
+    };
+    for (int i = 0; i < ItemCount(); ++i) {
+        const TCustomRDItemInfo& item = GetItem(i);
+        const std::string at = "item " + std::to_string(i);
+        if (item.StyleNo == rdkListMarker || item.OccupiesWholeLine()) {
+            if (!item.StartsParagraph()) return fail(at + " is a marker or table that does not start a paragraph");
+        }
+        if (i > 0 && GetItem(i - 1).OccupiesWholeLine() && item.HasFlag(rdifJoinsPrevious)) {
+            return fail(at + " joins a table");
+        }
+        if (item.StyleNo == rdkTable) {
+            const auto& table = static_cast<const TRDTableItemInfo&>(item);
+            if (table.ParentData != this) return fail(at + " is a table that names another document");
+            std::string inner;
+            if (!table.CheckInvariants(&inner)) return fail(at + ": " + inner);
+        }
+    }
+    return true;
+}
+
 bool TRDTableItemInfo::CheckInvariants(std::string* problem) const {
     auto fail = [problem](std::string text) {
         if (problem) *problem = std::move(text);
@@ -297,6 +321,8 @@ bool TRDTableItemInfo::CheckInvariants(std::string* problem) const {
             if (cell->OwnerTable() != this) return fail(at + " belongs to another table");
             if (cell->RowSpan < 1 || cell->ColSpan < 1) return fail(at + " has a span below 1");
             if (r + cell->RowSpan > rows || c + cell->ColSpan > cols) return fail(at + " reaches outside the grid");
+            std::string inner;
+            if (!cell->CheckInvariants(&inner)) return fail(at + ", " + inner);
             for (int y = r; y < r + cell->RowSpan; ++y) {
                 for (int x = c; x < c + cell->ColSpan; ++x) {
                     if ((y != r || x != c) && Cell(y, x)) {

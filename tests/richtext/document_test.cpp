@@ -254,6 +254,25 @@ TEST_F(DocumentTest, TablesAndMarkersNeverJoin) {
     EXPECT_TRUE(data.GetItem(3).StartsParagraph());
 }
 
+TEST_F(DocumentTest, CheckInvariantsFindsBrokenParagraphRules) {
+    data.AddText("a", 0, 0);
+    data.AddItem({}, std::make_unique<TRDTableItemInfo>(1, 1, &data));
+    data.AddText("b", 0, -1);
+    std::string problem;
+    EXPECT_TRUE(data.CheckInvariants(&problem)) << problem;
+    // Raw insertion skips the rules: a joined item after the table is caught,
+    // and so is a broken grid inside it.
+    TRDTextItemInfo joined(0, 0);
+    joined.SetFlag(rdifJoinsPrevious);
+    data.InsertItem(2, "x", joined);
+    EXPECT_FALSE(data.CheckInvariants(&problem));
+    EXPECT_EQ(problem, "item 2 joins a table");
+    data.DeleteItem(2);
+    static_cast<TRDTableItemInfo&>(data.GetItem(1)).Cell(0, 0)->ColSpan = 2;
+    EXPECT_FALSE(data.CheckInvariants(&problem));
+    EXPECT_EQ(problem, "item 1: cell (0, 0) reaches outside the grid");
+}
+
 TEST_F(DocumentTest, LineBreakFlagStaysOnTextButNotOnTables) {
     TRDTextItemInfo item(0, 0);
     item.SetFlag(rdifLineBreak);

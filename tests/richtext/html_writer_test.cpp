@@ -113,6 +113,8 @@ class BodyTest : public HtmlTest, public ::testing::WithParamInterface<BodyCase>
 
 TEST_P(BodyTest, Lines) {
     GetParam().build(*this);
+    std::string problem;
+    EXPECT_TRUE(data.CheckInvariants(&problem)) << problem;
     EXPECT_EQ(Body(), Lines(GetParam().lines));
 }
 

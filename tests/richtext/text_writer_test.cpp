@@ -56,6 +56,8 @@ class TextCaseTest : public TextTest, public ::testing::WithParamInterface<TextC
 
 TEST_P(TextCaseTest, Output) {
     GetParam().build(*this);
+    std::string problem;
+    EXPECT_TRUE(data.CheckInvariants(&problem)) << problem;
     EXPECT_EQ(Text(), GetParam().expected);
 }
 
