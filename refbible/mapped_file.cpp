@@ -38,7 +38,10 @@ TMappedFile::TMappedFile(const std::string& fileName, bool exclusive)
         if (mapping) FailMapping(fileName_, code);
         FailOpen(fileName_, code);
     };
-    if (::flock(fd_, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) fail(false, errno);
+    // A lock held by someone else refuses the open; a file system without
+    // locks (some network file systems) is read without one.
+    if (::flock(fd_, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0 && errno == EWOULDBLOCK)
+        fail(false, errno);
     struct stat st {};
     if (::fstat(fd_, &st) != 0) fail(true, errno);
     if (!S_ISREG(st.st_mode)) fail(true, ENODEV);
