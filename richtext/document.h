@@ -29,6 +29,11 @@ class TRDTableItemInfo;
 // document frees it.
 class TRDMarkerList {
 public:
+    TRDMarkerList() = default;
+    TRDMarkerList(const TRDMarkerList&) = delete;
+    TRDMarkerList& operator=(const TRDMarkerList&) = delete;
+    ~TRDMarkerList() { Clear(); }
+
     int Count() const { return static_cast<int>(markers_.size()); }
     TRDMarkerItemInfo* Items(int index) const { return markers_.at(static_cast<size_t>(index)); }
     // Position of `marker`, or -1.

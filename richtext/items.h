@@ -93,12 +93,18 @@ public:
     bool ResetCounter;
     int32_t Counter = 1;
 
+    TRDMarkerItemInfo(const TRDMarkerItemInfo&) = delete;
+    TRDMarkerItemInfo& operator=(const TRDMarkerItemInfo&) = delete;
+    // A marker freed while still listed (say, after ExtractItem) leaves
+    // its marker list.
+    ~TRDMarkerItemInfo() override;
+
     // True while the marker is in its document's marker list.
-    bool InMarkerList() const { return inMarkerList_; }
+    bool InMarkerList() const { return list_ != nullptr; }
 
 private:
     friend class TRDMarkerList;
-    bool inMarkerList_ = false;
+    class TRDMarkerList* list_ = nullptr;
 };
 
 // The level of list style ListNo that `marker` uses, or null when the marker

@@ -17,8 +17,12 @@ int MarkerLevelIndex(const TRDStyle& style, const TRDMarkerItemInfo& marker) {
     return std::clamp(marker.Level, 0, count - 1);
 }
 
+TRDMarkerItemInfo::~TRDMarkerItemInfo() {
+    if (list_) list_->Remove(this);
+}
+
 int TRDMarkerList::IndexOf(const TRDMarkerItemInfo* marker) const {
-    if (!marker || !marker->inMarkerList_) return -1;
+    if (!marker || marker->list_ != this) return -1;
     // Markers are mostly looked up near the end, where new ones are added.
     for (size_t i = markers_.size(); i-- > 0;) {
         if (markers_[i] == marker) return static_cast<int>(i);
@@ -27,20 +31,21 @@ int TRDMarkerList::IndexOf(const TRDMarkerItemInfo* marker) const {
 }
 
 void TRDMarkerList::Insert(int position, TRDMarkerItemInfo* marker) {
+    if (marker->list_) marker->list_->Remove(marker);
     position = std::clamp(position, 0, Count());
     markers_.insert(markers_.begin() + position, marker);
-    marker->inMarkerList_ = true;
+    marker->list_ = this;
 }
 
 void TRDMarkerList::Remove(TRDMarkerItemInfo* marker) {
     const int at = IndexOf(marker);
     if (at < 0) return;
     markers_.erase(markers_.begin() + at);
-    marker->inMarkerList_ = false;
+    marker->list_ = nullptr;
 }
 
 void TRDMarkerList::Clear() {
-    for (TRDMarkerItemInfo* m : markers_) m->inMarkerList_ = false;
+    for (TRDMarkerItemInfo* m : markers_) m->list_ = nullptr;
     markers_.clear();
 }
 

@@ -389,6 +389,10 @@ TEST_F(DocumentTest, InsertDeleteAndExtractKeepOrderAndMarkers) {
     data.InsertItem(2, text, std::move(moved));
     data.DeleteItem(2);
     EXPECT_EQ(data.GetMarkers()->Count(), 0);  // freed markers leave the list
+    // So does one that is extracted and then dropped.
+    AddMarker(0, 0);
+    data.ExtractItem(data.ItemCount() - 1, text).reset();
+    EXPECT_EQ(data.GetMarkers()->Count(), 0);
 }
 
 // Numbering: (level, reset, startFrom) per marker, the expected counters.
