@@ -142,6 +142,18 @@ TEST_F(StartupTest, IdleEventsInsideTheModalDialogsDoNotStartItAgain) {
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "LT5 KJV Module loaded: " + chosen), 1);
 }
 
+TEST_F(StartupTest, ADamagedSettingsFileIsReportedOnceInTheLog) {
+    WriteFile(settingsFile_, "[Settings]\nLT5Bible=sz:/elsewhere\nnot a setting\n");
+    StartReady();
+    const auto lines = LogLines();
+    const auto damaged = std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.find("is damaged") != std::string::npos;
+    });
+    EXPECT_EQ(damaged, 1);
+    // Everything reads as defaults: the bundled module is loaded.
+    EXPECT_EQ(lines.back(), "LT5 KJV Module loaded: " + BundledModule());
+}
+
 TEST_F(StartupTest, NothingHappensBeforeTheWindowIsShown) {
     form_ = std::make_unique<TForm1>(dialogs_, settingsFile_);
     QEventLoop loop;
