@@ -41,7 +41,12 @@
 // are ignored.
 //
 // During an event the consumer may read State(), Fonts(), Colors(),
-// StyleSheet(), ListTable(), ListOverrides() and CodePage().
+// StyleSheet(), ListTable(), ListOverrides() and CodePage(). Indexes kept in
+// the records (CharProps.FontIndex, ParaProps.ListOverrideIndex, marker font
+// indexes) refer to the tables as they were when the keyword was read; a
+// later \fonttbl or \listoverridetable replaces a table, so check an index
+// against the table's size before using it. With an empty font table
+// FontIndex is 0.
 #pragma once
 
 #include <cstdint>
