@@ -35,7 +35,8 @@ public:
     ~TRDMarkerList() { Clear(); }
 
     int Count() const { return static_cast<int>(markers_.size()); }
-    TRDMarkerItemInfo* Items(int index) const { return markers_.at(static_cast<size_t>(index)); }
+    // Raises EListError for a position outside 0 … Count-1.
+    TRDMarkerItemInfo* Items(int index) const;
     // Position of `marker`, or -1.
     int IndexOf(const TRDMarkerItemInfo* marker) const;
     void Insert(int position, TRDMarkerItemInfo* marker);

@@ -1,6 +1,7 @@
 // The marker list and the numbering of list markers.
 #include <algorithm>
 
+#include "platform/error.h"
 #include "richtext/document.h"
 
 namespace tovra {
@@ -19,6 +20,11 @@ int MarkerLevelIndex(const TRDStyle& style, const TRDMarkerItemInfo& marker) {
 
 TRDMarkerItemInfo::~TRDMarkerItemInfo() {
     if (list_) list_->Remove(this);
+}
+
+TRDMarkerItemInfo* TRDMarkerList::Items(int index) const {
+    if (index < 0 || index >= Count()) throw EListError(index);
+    return markers_[static_cast<size_t>(index)];
 }
 
 int TRDMarkerList::IndexOf(const TRDMarkerItemInfo* marker) const {

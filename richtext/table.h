@@ -110,7 +110,11 @@ public:
     std::string TextColSeparator = "\r\n";
 
     const TRDTableRows& Rows() const { return rows_; }
-    TRDTableRow& Row(int r) { return rows_.at(static_cast<size_t>(r)); }
+    // Raises EListError for a row that does not exist.
+    TRDTableRow& Row(int r) {
+        if (r < 0 || r >= RowCount()) throw EListError(r);
+        return rows_[static_cast<size_t>(r)];
+    }
     int RowCount() const { return static_cast<int>(rows_.size()); }
     // The number of positions of row 0 (0 without rows).
     int ColCount() const { return rows_.empty() ? 0 : static_cast<int>(rows_[0].Cells.size()); }
