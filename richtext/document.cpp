@@ -144,6 +144,7 @@ void TCustomRDData::AddItem(std::string_view text, const TRDTextItemInfo& item) 
 }
 
 void TCustomRDData::AppendExpandingTabs(std::string& out, std::string_view text, bool unicode) const {
+    if (text.empty()) return;
     const TRDStyle* style = GetStyle();
     const size_t spaces = style ? static_cast<size_t>(std::max<int16_t>(style->SpacesInTab, 0)) : 8;
     if (!unicode) {
