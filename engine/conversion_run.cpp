@@ -88,7 +88,6 @@ TFileOutcome TConversionEngine::ConvertFile(const std::string& path) {
     bool hasFootnotes = false;
     ModuleKind kind = ModuleKind::Unknown;
     const bool removeFonts = settings_.RemoveFonts();
-    (void)removeFonts;  // used by the conversion phase
     log_.Append("--------------");
     log_.Append("Converting file: \"" + path + "\"");
     log_.Append("Opening Database.");
@@ -123,9 +122,7 @@ TFileOutcome TConversionEngine::ConvertFile(const std::string& path) {
         return TFileOutcome::Failed;
     }
 
-    // The entries' texts are written as stored; the rich-text conversion of
-    // each entry is not part of this pipeline yet.
-
+    converter_.ConvertEntries(kind, entries, removeFonts, hasItalics, hasFootnotes, log_);
     WriteOutputFile(path, entries, hasItalics, hasFootnotes, settings_, log_);
     return TFileOutcome::Converted;
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "db/access_reader.h"
+#include "engine/conversion_phase.h"
 #include "engine/run_host.h"
 
 namespace tovra {
@@ -45,6 +46,7 @@ private:
     const TLTBibleModule* module_;
     TAccessConnection ADOConnection1;
     TAccessTable ADOTable1{ADOConnection1, "ADOTable1"};
+    TEntryConverter converter_;
 };
 
 }  // namespace tovra

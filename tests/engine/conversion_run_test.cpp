@@ -63,11 +63,11 @@ TEST_F(ConversionRunTest, SecondFileUnopenableTheOthersConverted) {
     const std::string topics = Database("topics.top");
     auto lines = Run({dict, bad, topics});
     auto expected = Concat({Block(dict),
-                            {"Extracting entries from DICTIONARY.", "Writing entries to \"" + Written(dict) + "\""},
+                            {"Extracting entries from DICTIONARY.", "Converting RTF to HTML...", "Writing entries to \"" + Written(dict) + "\""},
                             Block(bad),
                             {"FAILED TO OPEN DATABASE: \"Unrecognized database format '" + bad + "'.\""},
                             Block(topics),
-                            {"Extracting entries from TOPICS.", "Writing entries to \"" + Written(topics) + "\""},
+                            {"Extracting entries from TOPICS.", "Converting RTF to HTML...", "Writing entries to \"" + Written(topics) + "\""},
                             closing_});
     EXPECT_EQ(lines, expected);
     EXPECT_TRUE(std::filesystem::exists(Written(dict)));
@@ -99,7 +99,7 @@ TEST_F(ConversionRunTest, FailuresOfOneFileAreLoggedAndTheRunGoesOn) {
         if (failed.empty()) failed = {"FAILED TO OPEN DATABASE: \"Could not find file '" + path + "'.\""};
         auto lines = Run({path, next});
         EXPECT_EQ(lines, Concat({Block(path), failed, Block(next),
-                                 {"Extracting entries from DICTIONARY.", "Writing entries to \"" + Written(next) + "\""},
+                                 {"Extracting entries from DICTIONARY.", "Converting RTF to HTML...", "Writing entries to \"" + Written(next) + "\""},
                                  closing_}));
         EXPECT_FALSE(std::filesystem::exists(Written(path)));
     }
@@ -117,7 +117,7 @@ TEST_F(ConversionRunTest, MissingOutputFolderEndsTheRunAfterTheWritingLine) {
     EXPECT_THROW(engine_.Run({dict, dict}, view_), Error);
     ASSERT_FALSE(log_.lines.empty());
     EXPECT_EQ(log_.lines.back(), "Writing entries to \"" + OutputFilePath(out_ / "missing", dict) + "\"");
-    EXPECT_EQ(log_.lines.size(), 5u);  // the second file is never started
+    EXPECT_EQ(log_.lines.size(), 6u);  // the second file is never started
     EXPECT_EQ(view_.events.back(), "default");  // the cursor is restored
 }
 
@@ -126,39 +126,48 @@ TEST_F(ConversionRunTest, DictionaryWinsOverBibleAndEmptyTableNeedsNoFields) {
     const std::string empty = Database("dict-empty-no-topic.dct");
     auto lines = Run({both, empty});
     EXPECT_EQ(lines[3], "Extracting entries from DICTIONARY.");
-    EXPECT_EQ(lines[8], "Extracting entries from DICTIONARY.");
-    EXPECT_EQ(lines[9], "Writing entries to \"" + Written(empty) + "\"");
+    EXPECT_EQ(lines[9], "Extracting entries from DICTIONARY.");
+    EXPECT_EQ(lines[10], "Converting RTF to HTML...");
+    EXPECT_EQ(lines[11], "Writing entries to \"" + Written(empty) + "\"");
     EXPECT_EQ(ReadFile(Written(empty)), "; Exported by tovra 1.2.1.15\r\n; Source: " + empty + "\r\n");
     const std::string text = ReadFile(Written(both));
     EXPECT_NE(text.find("$$ Aaron\r\n"), std::string::npos);
     EXPECT_EQ(text.find("Gen"), std::string::npos);
 }
 
-TEST_F(ConversionRunTest, DictionaryEntriesKeepStoredTextAndCarryForeignCharacters) {
+TEST_F(ConversionRunTest, DictionaryEntriesBecomePagesThatCarryForeignCharacters) {
     const std::string dict = Database("dictionary.dct");
     Run({dict});
     const std::string out = ReadFile(Written(dict));
     // Rows in stored order, duplicates kept, blank entries left out.
-    const size_t adam1 = out.find("$$ Adam\r\n{\\rtf1");
+    const size_t adam1 = out.find("$$ Adam\r\n<HTML><HEAD><TITLE>Adam</TITLE>\r\n</HEAD>\r\n<BODY>\r\n\r\n<p>The first man");
     const size_t aaron = out.find("$$ Aaron\r\n");
-    const size_t adam2 = out.find("$$ Adam\r\nAdam, a city");
+    const size_t adam2 = out.find("<p>Adam, a city");
     ASSERT_NE(aaron, std::string::npos);
     ASSERT_NE(adam1, std::string::npos);
     ASSERT_NE(adam2, std::string::npos);
     EXPECT_LT(aaron, adam1);
     EXPECT_LT(adam1, adam2);
     for (const char* blank : {"$$ Abaddon", "$$ Abel", "$$ Abiram"}) EXPECT_EQ(out.find(blank), std::string::npos) << blank;
-    // Names carry characters outside Windows-1252 as references.
+    // Names and texts carry characters outside Windows-1252 as references;
+    // Windows-1252 characters stay single bytes.
     EXPECT_NE(out.find("$$ &#955;&#972;&#947;&#959;&#962;\r\n"), std::string::npos);
+    EXPECT_NE(out.find("<p>&#1488;&#1464;&#1491;&#1464;&#1501; (<I>adam</I>)"), std::string::npos);
     EXPECT_NE(out.find("$$ \x93" "Amen\x94\r\n"), std::string::npos);
-    EXPECT_NE(out.find("$$ \xC9lie\r\n"), std::string::npos);
-    // Texts carry them as RTF escapes; Windows-1252 characters stay bytes.
-    EXPECT_NE(out.find("\\u1488?"), std::string::npos);
-    EXPECT_NE(out.find("Abba \x97 \x93" "Father\x94"), std::string::npos);
-    // Line breaks of all three kinds become lines; a NUL ends the text.
-    EXPECT_NE(out.find("$$ Achan\r\nCRLF line\r\nlone CR line\r\nlone LF line\r\nlast line, then a final CRLF\r\n\r\n"),
-              std::string::npos);
-    EXPECT_NE(out.find("$$ Achor\r\nText before a NUL character\r\n\r\n"), std::string::npos);
+    EXPECT_NE(out.find("<p>\xC9lie is the French form"), std::string::npos);
+    EXPECT_NE(out.find("<p>Abba \x97 \x93" "Father\x94"), std::string::npos);
+    EXPECT_NE(out.find("<p><B>&#913;</B> and <B>&#937;</B>&#8212;the first"), std::string::npos);
+    // A NUL ends the stored text; font tags are gone (RemoveFonts is set).
+    EXPECT_NE(out.find("<p>Text before a NUL character</p>"), std::string::npos);
+    EXPECT_EQ(out.find("<FONT"), std::string::npos);
+    EXPECT_EQ(out.find("\\par"), std::string::npos);
+}
+
+TEST_F(ConversionRunTest, FontTagsStayWhenTheOptionIsOff) {
+    settings_.removeFonts = false;
+    const std::string dict = Database("dict-lowercase.dct");
+    Run({dict});
+    EXPECT_NE(ReadFile(Written(dict)).find("<FONT"), std::string::npos);
 }
 
 }  // namespace

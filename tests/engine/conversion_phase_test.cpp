@@ -1,0 +1,112 @@
+#include "engine/conversion_phase.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/test_support.h"
+
+namespace tovra {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class ConversionPhaseTest : public ::testing::Test {
+protected:
+    Lines Convert(ModuleKind kind, const Lines& lines, bool removeFonts, const std::string& name = "Entry") {
+        EntryList entries;
+        entries.Append(name).lines = lines;
+        converter_.ConvertEntries(kind, entries, removeFonts, hasItalics_, hasFootnotes_, log_);
+        return entries.At(0).lines;
+    }
+    static Lines Page(const std::string& title, const Lines& body) {
+        Lines page = {"<HTML><HEAD><TITLE>" + title + "</TITLE>", "</HEAD>", "<BODY>"};
+        page.insert(page.end(), body.begin(), body.end());
+        page.push_back("</BODY></HTML>");
+        return page;
+    }
+
+    // A page whose font tags were removed: their lines stay, empty.
+    static Lines PageWithoutFonts(const std::string& title, Lines body) {
+        body.insert(body.begin(), "");
+        body.push_back("");
+        return Page(title, body);
+    }
+
+    TEntryConverter converter_;
+    testing::RecordingLog log_;
+    bool hasItalics_ = false, hasFootnotes_ = false;
+};
+
+TEST_F(ConversionPhaseTest, PlainTextIsWrappedAndWrittenAsACleanedPage) {
+    EXPECT_EQ(Convert(ModuleKind::Dictionary, {"Hello"}, true, "Greeting"), PageWithoutFonts("Greeting", {"<p>Hello</p>"}));
+    EXPECT_EQ(log_.lines, Lines{"Converting RTF to HTML..."});
+    EXPECT_FALSE(hasItalics_ || hasFootnotes_);
+}
+
+TEST_F(ConversionPhaseTest, FontTagsStayUnlessRemoved) {
+    const Lines rtf = {"{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1 Times New Roman;}}\\f0 a {\\f1 b}\\par}"};
+    EXPECT_EQ(Convert(ModuleKind::Dictionary, rtf, false),
+              Page("Entry", {"<FONT size=2 color=#000000 face=\"Arial\">",
+                             "<p><FONT size=3>a </FONT><FONT size=3 face=\"Times New Roman\">b</FONT></p>",
+                             "</FONT>"}));
+    EXPECT_EQ(Convert(ModuleKind::Commentary, rtf, true), PageWithoutFonts("Entry", {"<p>a b</p>"}));
+}
+
+TEST_F(ConversionPhaseTest, OnlyTheFirstWholeDocumentOfMergedNotesIsRead) {
+    EXPECT_EQ(Convert(ModuleKind::Commentary, {"{\\rtf1 first}", "\\par", "second"}, true), PageWithoutFonts("Entry", {"<p>first</p>"}));
+    // Notes without a header are wrapped as one document: \par separates them.
+    EXPECT_EQ(Convert(ModuleKind::Commentary, {"first", "\\par", "second"}, true),
+              PageWithoutFonts("Entry", {"<p>first</p>", "<p>second</p>"}));
+}
+
+TEST_F(ConversionPhaseTest, HeaderTestIsOnTheUnstrippedText) {
+    // A blank first line hides the header, so the text is wrapped once more.
+    EXPECT_EQ(Convert(ModuleKind::Dictionary, {"", "{\\rtf1 x}"}, true), PageWithoutFonts("Entry", {"<p>x</p>"}));
+    EXPECT_EQ(Convert(ModuleKind::Dictionary, {"{\\RTF1 y}"}, true), PageWithoutFonts("Entry", {"<p>y</p>"}));
+}
+
+TEST_F(ConversionPhaseTest, UnicodeEscapesBecomeCharacterReferences) {
+    EXPECT_EQ(Convert(ModuleKind::Dictionary, {"{\\rtf1 a\\u8212?b \\u955? \\u-1238?c}"}, true),
+              PageWithoutFonts("Entry", {"<p>a&#8212;b &#955; ?c</p>"}));  // a negative \u keeps its fallback
+}
+
+TEST_F(ConversionPhaseTest, BlankEntriesAreLeftExactlyAsTheyAre) {
+    EXPECT_EQ(Convert(ModuleKind::Dictionary, {"  ", "\t"}, true), (Lines{"  ", "\t"}));
+    EXPECT_EQ(Convert(ModuleKind::Bible, {" "}, true), Lines{" "});
+}
+
+TEST_F(ConversionPhaseTest, BibleVersesAsTextCarryBracketsAndSetTheFlags) {
+    EXPECT_EQ(Convert(ModuleKind::Bible, {"In the {\\i beginning} God {\\cf6\\super a} \\u8212? created"}, true),
+              Lines{"In the [beginning] God {a} &#8212; created"});
+    EXPECT_TRUE(hasItalics_);
+    EXPECT_TRUE(hasFootnotes_);
+    EXPECT_EQ(log_.lines, Lines{"Converting RTF to text..."});
+}
+
+TEST_F(ConversionPhaseTest, BibleWithoutGroupsSetsNoFlag) {
+    EXPECT_EQ(Convert(ModuleKind::Bible, {"plain {\\b verse}"}, true), Lines{"plain verse"});
+    EXPECT_FALSE(hasItalics_);
+    EXPECT_FALSE(hasFootnotes_);
+}
+
+TEST_F(ConversionPhaseTest, BibleTextOverSeveralLinesIsStrippedLineByLine) {
+    EXPECT_EQ(Convert(ModuleKind::Bible, {"  first  \\par   second  "}, true), (Lines{"first", "second"}));
+    EXPECT_EQ(Convert(ModuleKind::Bible, {"first\\par\\par"}, true), Lines{"first"});
+}
+
+TEST_F(ConversionPhaseTest, BibleAsHtmlKeepsOnlyTheBody) {
+    EXPECT_EQ(Convert(ModuleKind::Bible, {"In the {\\i beginning}"}, false),
+              (Lines{"", "<FONT size=2 color=#000000 face=\"Arial\">", "<DIV>In the [beginning]</DIV>", "</FONT>"}));
+    EXPECT_EQ(log_.lines,
+              (Lines{"**WARNING** \"Remove Font Declarations\" STRONGLY RECOMMENDED for Bible texts!",
+                     "Converting RTF to text..."}));
+}
+
+TEST_F(ConversionPhaseTest, StylesOfOneEntryDoNotReachTheNext) {
+    const Lines first = Convert(ModuleKind::Dictionary, {"{\\rtf1{\\fonttbl{\\f0 Courier New;}}\\f0\\fs40 big}"}, false);
+    EXPECT_NE(JoinedText(first).find("Courier New"), std::string::npos);
+    EXPECT_EQ(Convert(ModuleKind::Dictionary, {"plain"}, false),
+              Page("Entry", {"<FONT size=2 color=#000000 face=\"Arial\">", "<p>plain</p>", "</FONT>"}));
+}
+
+}  // namespace
+}  // namespace tovra
