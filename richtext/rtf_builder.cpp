@@ -6,6 +6,7 @@
 #include <array>
 #include <limits>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -208,6 +209,121 @@ struct WantedLevel {
     std::string altFormat;
 };
 
+
+// Hashing of the compared properties of styles, so that the search for an
+// equal style stays fast when hostile input adds thousands of styles.
+uint64_t Mix(uint64_t h, uint64_t v) {
+    h ^= v + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2);
+    return h;
+}
+
+uint64_t HashLowerName(std::string_view name) {
+    const AnsiCharTables& t = AnsiCharTables::Get();
+    uint64_t h = 1469598103934665603ull;
+    for (char c : name) {
+        h ^= t.ToLower(static_cast<unsigned char>(c));
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
+// The properties a run's text style must equal (the charset is compared
+// separately: a style of the default charset matches any).
+struct TextKey {
+    std::string_view name;
+    int32_t size = 0;
+    TColor color = 0;
+    TColor backColor = 0;
+    TFontStyles style;
+    int32_t charScale = 100;
+    int32_t spacing = 0;
+    int vshift = 0;
+    bool unicode = false;
+    bool jump = false;
+    uint8_t charset = 0;
+
+    uint64_t Hash(bool anyJump) const {
+        uint64_t h = HashLowerName(name);
+        for (uint64_t v : {uint64_t(uint32_t(size)), uint64_t(color), uint64_t(backColor), uint64_t(style.Bits()),
+                           uint64_t(uint32_t(charScale)), uint64_t(uint32_t(spacing)), uint64_t(vshift + 1),
+                           uint64_t(unicode), uint64_t(anyJump ? 0 : jump)}) {
+            h = Mix(h, v);
+        }
+        return h;
+    }
+    static TextKey Of(const TFontInfo& s) {
+        TextKey k;
+        k.name = s.FontName;
+        k.size = s.Size;
+        k.color = s.Color;
+        k.backColor = s.BackColor;
+        k.style = s.Style;
+        k.charScale = s.CharScale;
+        k.spacing = s.CharSpacing;
+        k.vshift = VShiftSign(s.VShift);
+        k.unicode = s.Unicode;
+        k.jump = s.Jump;
+        k.charset = s.Charset;
+        return k;
+    }
+    bool MatchedBy(const TFontInfo& s, bool anyJump) const {
+        return s.Size == size && s.Color == color && s.BackColor == backColor && s.Style == style &&
+               (s.Charset == charset || s.Charset == DEFAULT_CHARSET) && s.CharScale == charScale &&
+               s.CharSpacing == spacing && s.StyleEx.Empty() && VShiftSign(s.VShift) == vshift &&
+               s.Unicode == unicode && (anyJump || s.Jump == jump) && EqualsIgnoreCase(s.FontName, name);
+    }
+};
+
+// The properties a paragraph style must equal, besides the line spacing and
+// the details of the border.
+struct ParaKey {
+    TRDAlignment alignment = rdaLeft;
+    int32_t left = 0, right = 0, first = 0, before = 0, after = 0;
+    TColor shading = 0;
+    TRDBorderStyle border = rdbNone;
+
+    uint64_t Hash() const {
+        uint64_t h = 0;
+        for (uint64_t v : {uint64_t(alignment), uint64_t(uint32_t(left)), uint64_t(uint32_t(right)),
+                           uint64_t(uint32_t(first)), uint64_t(uint32_t(before)), uint64_t(uint32_t(after)),
+                           uint64_t(shading), uint64_t(border)}) {
+            h = Mix(h, v);
+        }
+        return h;
+    }
+    static ParaKey Of(const TParaInfo& s) {
+        return ParaKey{s.Alignment, s.LeftIndent, s.RightIndent, s.FirstIndent, s.SpaceBefore,
+                       s.SpaceAfter, s.Background.Color, s.Border.Style};
+    }
+    bool MatchedBy(const TParaInfo& s) const {
+        return s.Alignment == alignment && s.LeftIndent == left && s.RightIndent == right &&
+               s.FirstIndent == first && s.SpaceBefore == before && s.SpaceAfter == after &&
+               s.Background.Color == shading && s.Border.Style == border;
+    }
+};
+
+// Styles searched one by one while there are few of them, through a hash
+// index once there are many.
+class StyleIndex {
+public:
+    static constexpr int kLinearLimit = 48;
+    void Reset() {
+        built_ = false;
+        buckets_.clear();
+    }
+    bool Built() const { return built_; }
+    void MarkBuilt() { built_ = true; }
+    void Add(uint64_t hash, int32_t index) { buckets_[hash].push_back(index); }
+    const std::vector<int32_t>* Find(uint64_t hash) const {
+        auto it = buckets_.find(hash);
+        return it == buckets_.end() ? nullptr : &it->second;
+    }
+
+private:
+    bool built_ = false;
+    std::unordered_map<uint64_t, std::vector<int32_t>> buckets_;
+};
+
 }  // namespace
 
 // ---- the builder ----
@@ -235,6 +351,10 @@ private:
     bool AddStyles(TRDReaderStyleMode mode) const { return mode != rdrsUseSpecified; }
     int32_t TextStyleFor(const TRDRTFReader& reader);
     int32_t ParaStyleFor(const TRDRTFReader& reader);
+    int32_t FindTextStyle(const TextKey& key);
+    void IndexTextStyle(int32_t index);
+    int32_t FindParaStyle(const ParaKey& key, uint8_t multiple, int64_t percent, const ParaBorder& border);
+    void IndexParaStyle(int32_t index);
     TCustomRDData& Current() const;
     int32_t ParaNoOfLast() const;
 
@@ -260,7 +380,9 @@ private:
     TCustomRDData* target_ = nullptr;
     TRDStyle* style_ = nullptr;
     bool pageBreakPending_ = false;
-    int32_t defaultParaCache_ = -1;
+    std::array<int32_t, 4> defaultParaCache_{};  // per alignment, -1 none yet
+    StyleIndex textIndex_;
+    StyleIndex paraIndex_;
     TRDMarkerItemInfo* pendingMarker_ = nullptr;  // old-style marker awaiting its list style
     std::array<int32_t, 11> levelListStyles_{};
     bool listMapBuilt_ = false;
@@ -293,7 +415,9 @@ uint8_t TRDRTFDocumentBuilder::Fill(std::string_view rtf, TCustomRDData& target)
     style_ = style;
     scale_ = TRDTwipScale(ScreenPixelsPerInch());
     pageBreakPending_ = false;
-    defaultParaCache_ = -1;
+    defaultParaCache_.fill(-1);
+    textIndex_.Reset();
+    paraIndex_.Reset();
     pendingMarker_ = nullptr;
     levelListStyles_.fill(-1);
     listMapBuilt_ = false;
@@ -390,17 +514,20 @@ int32_t TRDRTFDocumentBuilder::TextStyleFor(const TRDRTFReader& reader) {
     // A style with effects (StyleEx) never matches, so every run in capitals
     // adds a style of its own.
     if (!allCaps) {
-        for (int i = 0; i < styles.Count(); ++i) {
-            const TFontInfo& s = styles.Items(i);
-            if (s.Size != size || s.Color != cp.Color || s.BackColor != cp.BackColor || !(s.Style == fontStyle) ||
-                (s.Charset != charset && s.Charset != DEFAULT_CHARSET) || s.CharScale != cp.CharScale ||
-                s.CharSpacing != spacing || !s.StyleEx.Empty() || VShiftSign(s.VShift) != vshift ||
-                s.Unicode != unicode || (!settings_.UseHypertextStyles && s.Jump != hyperlink) ||
-                !EqualsIgnoreCase(s.FontName, name)) {
-                continue;
-            }
-            return i;
-        }
+        TextKey key;
+        key.name = name;
+        key.size = size;
+        key.color = cp.Color;
+        key.backColor = cp.BackColor;
+        key.style = fontStyle;
+        key.charScale = cp.CharScale;
+        key.spacing = spacing;
+        key.vshift = vshift;
+        key.unicode = unicode;
+        key.jump = hyperlink;
+        key.charset = charset;
+        const int32_t found = FindTextStyle(key);
+        if (found >= 0) return found;
     }
     TFontInfo& s = styles.Add();
     s.Standard = false;
@@ -416,7 +543,36 @@ int32_t TRDRTFDocumentBuilder::TextStyleFor(const TRDRTFReader& reader) {
     s.CharSpacing = spacing;
     s.VShift = vshift == 0 ? 0 : (vshift < 0 ? -25 : 45);
     if (allCaps) s.StyleEx.Include(rdfsAllCaps);
+    IndexTextStyle(styles.Count() - 1);
     return styles.Count() - 1;
+}
+
+int32_t TRDRTFDocumentBuilder::FindTextStyle(const TextKey& key) {
+    const TFontInfos& styles = style_->TextStyles;
+    const bool anyJump = settings_.UseHypertextStyles;
+    if (!textIndex_.Built() && styles.Count() > StyleIndex::kLinearLimit) {
+        textIndex_.MarkBuilt();
+        for (int i = 0; i < styles.Count(); ++i) IndexTextStyle(i);
+    }
+    if (!textIndex_.Built()) {
+        for (int i = 0; i < styles.Count(); ++i) {
+            if (key.MatchedBy(styles.Items(i), anyJump)) return i;
+        }
+        return -1;
+    }
+    if (const std::vector<int32_t>* bucket = textIndex_.Find(key.Hash(anyJump))) {
+        for (int32_t i : *bucket) {
+            if (key.MatchedBy(styles.Items(i), anyJump)) return i;
+        }
+    }
+    return -1;
+}
+
+void TRDRTFDocumentBuilder::IndexTextStyle(int32_t index) {
+    if (!textIndex_.Built()) return;
+    const TFontInfo& s = style_->TextStyles.Items(index);
+    if (!s.StyleEx.Empty()) return;  // never matches
+    textIndex_.Add(TextKey::Of(s).Hash(settings_.UseHypertextStyles), index);
 }
 
 int32_t TRDRTFDocumentBuilder::ParaStyleFor(const TRDRTFReader& reader) {
@@ -433,14 +589,9 @@ int32_t TRDRTFDocumentBuilder::ParaStyleFor(const TRDRTFReader& reader) {
     const int64_t percent = (lineSpacing < 0 ? -lineSpacing : lineSpacing) * 100 / 240;
 
     TParaInfos& styles = style_->ParaStyles;
-    for (int i = 0; i < styles.Count(); ++i) {
-        const TParaInfo& s = styles.Items(i);
-        if (s.Alignment == alignment && s.LeftIndent == left && s.RightIndent == right && s.FirstIndent == first &&
-            s.SpaceBefore == before && s.SpaceAfter == after && s.Background.Color == pp.ShadingColor &&
-            LineSpacingCompatible(s, pp.LineSpacingMultiple, percent) && BorderCompatible(s, border)) {
-            return i;
-        }
-    }
+    const ParaKey key{alignment, left, right, first, before, after, pp.ShadingColor, border.kind};
+    const int32_t found = FindParaStyle(key, pp.LineSpacingMultiple, percent, border);
+    if (found >= 0) return found;
     TParaInfo& s = styles.Add();
     s.Standard = false;
     s.Alignment = alignment;
@@ -464,14 +615,49 @@ int32_t TRDRTFDocumentBuilder::ParaStyleFor(const TRDRTFReader& reader) {
         s.LeftIndent = Clamp32(s.LeftIndent + total);
         s.RightIndent = Clamp32(s.RightIndent + total);
     }
+    IndexParaStyle(styles.Count() - 1);
     return styles.Count() - 1;
 }
 
+int32_t TRDRTFDocumentBuilder::FindParaStyle(const ParaKey& key, uint8_t multiple, int64_t percent,
+                                             const ParaBorder& border) {
+    const TParaInfos& styles = style_->ParaStyles;
+    auto matches = [&](const TParaInfo& s) {
+        return key.MatchedBy(s) && LineSpacingCompatible(s, multiple, percent) && BorderCompatible(s, border);
+    };
+    if (!paraIndex_.Built() && styles.Count() > StyleIndex::kLinearLimit) {
+        paraIndex_.MarkBuilt();
+        for (int i = 0; i < styles.Count(); ++i) IndexParaStyle(i);
+    }
+    if (!paraIndex_.Built()) {
+        for (int i = 0; i < styles.Count(); ++i) {
+            if (matches(styles.Items(i))) return i;
+        }
+        return -1;
+    }
+    if (const std::vector<int32_t>* bucket = paraIndex_.Find(key.Hash())) {
+        for (int32_t i : *bucket) {
+            if (matches(styles.Items(i))) return i;
+        }
+    }
+    return -1;
+}
+
+void TRDRTFDocumentBuilder::IndexParaStyle(int32_t index) {
+    if (paraIndex_.Built()) paraIndex_.Add(ParaKey::Of(style_->ParaStyles.Items(index)).Hash(), index);
+}
+
 int32_t TRDRTFDocumentBuilder::DefaultParaNo(uint8_t alignment) {
-    if (alignment == 0 && defaultParaCache_ >= 0) return defaultParaCache_;
-    TParaInfos& styles = style_->ParaStyles;
-    if (styles.Count() == 0) styles.Add();
+    // Styles are only ever appended during a load, so the first style equal
+    // to the wanted one stays the same: the result is kept per alignment.
     const TRDAlignment wanted = ParaAlignmentOf(alignment);
+    int32_t& cached = defaultParaCache_[static_cast<size_t>(wanted)];
+    if (cached >= 0) return cached;
+    TParaInfos& styles = style_->ParaStyles;
+    if (styles.Count() == 0) {
+        styles.Add();
+        IndexParaStyle(0);
+    }
     const TParaInfo& first = styles.Items(0);
     int32_t result = 0;
     if (first.LeftIndent != 0 || first.RightIndent != 0 || first.FirstIndent != 0 || first.Alignment != wanted) {
@@ -484,9 +670,10 @@ int32_t TRDRTFDocumentBuilder::DefaultParaNo(uint8_t alignment) {
         if (result < 0) {
             styles.Add() = copy;
             result = styles.Count() - 1;
+            IndexParaStyle(result);
         }
     }
-    if (alignment == 0) defaultParaCache_ = result;
+    cached = result;
     return result;
 }
 

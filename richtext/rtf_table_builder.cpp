@@ -222,10 +222,17 @@ int TRDRTFTableBuilder::LocateBoundary(TTableInfo& info, int32_t twips, int curr
     if (it != b.end() && *it <= x + 1) return static_cast<int>(it - b.begin());
     const int p = static_cast<int>(it - b.begin());
     const int s = static_cast<int>(b.size());
+    TRDTableItemInfo& t = *info.Table;
+    if (s > kMaxTableColumns ||
+        (s > 0 && static_cast<int64_t>(std::max(t.RowCount(), 1)) * (t.ColCount() + 1) > kMaxTableCells)) {
+        // No room for another column: the nearest boundary stands in.
+        if (p == s) return s - 1;
+        if (p == 0) return 0;
+        return x - b[static_cast<size_t>(p - 1)] <= b[static_cast<size_t>(p)] - x ? p - 1 : p;
+    }
     b.insert(it, twips);
     if (info.UsedEnd >= 0 && p <= info.UsedEnd) ++info.UsedEnd;
     if (s == 0) return p;
-    TRDTableItemInfo& t = *info.Table;
     if (p == 0) {
         t.InsertColumnsAt(0, 1);
     } else if (p == s) {
@@ -276,6 +283,14 @@ void TRDRTFTableBuilder::PlaceRow(TTableInfo& info, const TRDRTFRowProperties& r
     TRDTableItemInfo& t = *info.Table;
     TRDTableItemInfo& tpl = *info.RowTemplate;
     const int cur = t.RowCount();
+    if (static_cast<int64_t>(cur + 1) * std::max(t.ColCount(), 1) > kMaxTableCells) {
+        // The table is full: the row's content follows it.
+        for (int k = 0; k < tpl.ColCount(); ++k) {
+            TRDTableCellData* cell = tpl.Cell(0, k);
+            if (cell && cell->HasContent()) MoveToOverflow(*cell, info);
+        }
+        return;
+    }
     t.InsertRowsAt(cur, 1);
     info.LastRow = cur;
     info.LastAlignment = row.Alignment;

@@ -70,6 +70,14 @@ protected:
 
 class TRDRTFTableBuilder {
 public:
+    // Limits that keep hostile tables small: boundaries beyond
+    // kMaxTableColumns columns join the nearest existing one, and rows that
+    // would take a table past kMaxTableCells positions are not placed (their
+    // content follows the table as paragraphs). Word writes at most 63
+    // cells per row.
+    static constexpr int kMaxTableColumns = 256;
+    static constexpr int64_t kMaxTableCells = 200000;
+
     explicit TRDRTFTableBuilder(TRDRTFTableHost& host);
     ~TRDRTFTableBuilder();
     TRDRTFTableBuilder(const TRDRTFTableBuilder&) = delete;

@@ -365,6 +365,32 @@ TEST(LoadRtfSequence, EachLoadStartsFromTheResetStyles) {
     EXPECT_FALSE(d.style.TextStyles.Items(7).Jump);
 }
 
+TEST(LoadRtfSequence, ManyStylesAreFoundAgain) {
+    // Enough different formats that the search for equal styles changes
+    // from a plain walk to the hashed one: styles are reused all the same,
+    // the default charset still matches any charset and the first equal
+    // style still wins.
+    std::string body = "{\\f1\\fs20 n}";
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int i = 1; i <= 120; ++i) body += "{\\fs" + std::to_string(2 * i + 40) + " x}\\li" + std::to_string(15 * i) +
+                                              " p\\par\\pard\\sl" + std::to_string(100 + i) + " q\\par\\pard ";
+    }
+    body += "{\\f1\\fs20 n}";
+    LoadedDoc d;
+    ASSERT_EQ(d.Load("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset204 arial;}}" + body + "}"), 0);
+    EXPECT_EQ(d.style.TextStyles.Count(), 6 + 120 + 1);  // the sizes, and 12 points for p and q
+    const int items = d.doc.ItemCount();
+    ASSERT_EQ(items, 2 + 2 * 120 * 3);
+    EXPECT_EQ(d.doc.GetItem(0).StyleNo, 0);
+    EXPECT_EQ(d.doc.GetItem(items - 1).StyleNo, 0);
+    for (int i = 0; i < 120 * 3; ++i) {
+        EXPECT_EQ(d.doc.GetItem(1 + i).StyleNo, d.doc.GetItem(1 + 120 * 3 + i).StyleNo) << i;
+        EXPECT_EQ(d.doc.GetItem(1 + i).ParaNo, d.doc.GetItem(1 + 120 * 3 + i).ParaNo) << i;
+    }
+    // Line spacings below 100 percent share the style of the first of them.
+    EXPECT_EQ(d.doc.GetItem(3).ParaNo, d.doc.GetItem(6).ParaNo);
+}
+
 TEST(LoadRtfSequence, ManyMergesStayCorrect) {
     // Thousands of runs that merge pairwise: the merge must give the same
     // groups however many there are.

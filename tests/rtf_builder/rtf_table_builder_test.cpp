@@ -246,6 +246,45 @@ TEST(TableProperties, BuilderStaysUsableAfterManyTables) {
     ExpectWellFormedTables(d.doc);
 }
 
+// The number of text characters in a document, tables included.
+size_t TextLength(const TCustomRDData& doc) {
+    size_t n = 0;
+    for (int i = 0; i < doc.ItemCount(); ++i) {
+        const TCustomRDItemInfo& item = doc.GetItem(i);
+        if (item.IsText()) n += doc.GetItemText(i).size();
+        if (item.StyleNo != rdkTable) continue;
+        const auto& t = static_cast<const TRDTableItemInfo&>(item);
+        for (int r = 0; r < t.RowCount(); ++r) {
+            for (int c = 0; c < t.ColCount(); ++c) {
+                if (const TRDTableCellData* cell = t.Cell(r, c)) n += TextLength(*cell);
+            }
+        }
+    }
+    return n;
+}
+
+TEST(TableLimits, ColumnsAreCappedAndNoContentIsLost) {
+    // Five rows of 64 cells whose boundaries never line up: 320 boundaries.
+    std::string body;
+    constexpr int kRows = 5;
+    constexpr int kCells = 64;
+    for (int r = 0; r < kRows; ++r) {
+        body += "\\trowd";
+        for (int j = 0; j < kCells; ++j) body += "\\cellx" + std::to_string((j + 1) * 100 + r * 20);
+        body += "\\intbl";
+        for (int j = 0; j < kCells; ++j) body += " x\\cell";
+        body += "\\row";
+    }
+    LoadedDoc d;
+    ASSERT_EQ(d.Load(InDocument(body)), 0);
+    ASSERT_EQ(d.doc.ItemCount(), 1);
+    const TRDTableItemInfo& t = TableAt(d.doc, 0);
+    EXPECT_EQ(t.RowCount(), kRows);
+    EXPECT_EQ(t.ColCount(), TRDRTFTableBuilder::kMaxTableColumns);
+    ExpectWellFormedTables(d.doc);
+    EXPECT_EQ(TextLength(d.doc), static_cast<size_t>(kRows * kCells));
+}
+
 TEST(TwipScale, RoundsToNearestEven) {
     const TRDTwipScale scale(96);
     EXPECT_EQ(scale(1440), 96);
