@@ -57,7 +57,7 @@ struct OrdinalCase {
 
 class VerseOrdinalTest : public VerseIndexTest, public ::testing::WithParamInterface<OrdinalCase> {};
 
-TEST_P(VerseOrdinalTest, ClampsAsSpecified) {
+TEST_P(VerseOrdinalTest, FindsOrClampsToANearbyVerse) {
     const OrdinalCase& c = GetParam();
     EXPECT_EQ(module_.VerseOrdinal(c.book, c.chapter, c.verse), c.ordinal);
 }
