@@ -13,19 +13,26 @@ void TApplicationEvents::Enable() {
     if (enabled_) return;
     enabled_ = true;
     QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance(QThread::currentThread());
-    if (dispatcher) {
+    if (dispatcher)
         connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TApplicationEvents::AboutToBlock);
-        connect(dispatcher, &QAbstractEventDispatcher::awake, this, [this] { activity_ = true; });
-    }
+    // The dispatcher's own wake-up signal cannot tell our queued delivery
+    // from real work (and its order differs between dispatchers), so real
+    // work is recognised by the events themselves.
+    if (QCoreApplication* application = QCoreApplication::instance()) application->installEventFilter(this);
     // The first idle moment after enabling, even if the loop never blocks
     // before it (a loop that is busy with posted events).
     activity_ = true;
     AboutToBlock();
 }
 
+bool TApplicationEvents::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != this) activity_ = true;
+    return QObject::eventFilter(watched, event);
+}
+
 void TApplicationEvents::AboutToBlock() {
-    // Only one delivery per idle moment: waking up for the queued delivery
-    // itself does not count as new activity (Deliver clears it afterwards).
+    // Only one delivery per idle moment: the queued delivery itself is not
+    // activity, so an application with nothing to do waits quietly.
     if (!enabled_ || pending_ || !activity_) return;
     pending_ = true;
     QMetaObject::invokeMethod(this, &TApplicationEvents::Deliver, Qt::QueuedConnection);
@@ -33,8 +40,8 @@ void TApplicationEvents::AboutToBlock() {
 
 void TApplicationEvents::Deliver() {
     pending_ = false;
-    emit Idle();
     activity_ = false;
+    emit Idle();
 }
 
 }  // namespace tovra

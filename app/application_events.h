@@ -23,13 +23,18 @@ public:
 signals:
     void Idle();
 
+protected:
+    // Sees every event of the application: any event for another object is
+    // activity that makes the next wait an idle moment.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void AboutToBlock();
     void Deliver();
 
     bool enabled_ = false;
     bool pending_ = false;   // a delivery is queued
-    bool activity_ = true;   // the loop has woken since the last delivery
+    bool activity_ = true;   // an event was handled since the last delivery
 };
 
 }  // namespace tovra

@@ -154,6 +154,25 @@ TEST_F(StartupTest, ADamagedSettingsFileIsReportedOnceInTheLog) {
     EXPECT_EQ(lines.back(), "LT5 KJV Module loaded: " + BundledModule());
 }
 
+TEST_F(StartupTest, AnIdleApplicationGetsOneIdleEventNotAStream) {
+    TForm1& form = StartReady();
+    int idles = 0;
+    QObject::connect(&form.ApplicationEvents1, &TApplicationEvents::Idle, [&] { ++idles; });
+    QEventLoop loop;
+    QTimer::singleShot(300, &loop, &QEventLoop::quit);
+    loop.exec();
+    // A few wake-ups (the timer's) may each end in an idle moment; a busy
+    // loop would deliver thousands.
+    EXPECT_LE(idles, 5);
+    // Activity brings the next idle moment.
+    idles = 0;
+    QTimer::singleShot(10, [] {});
+    QEventLoop again;
+    QTimer::singleShot(100, &again, &QEventLoop::quit);
+    again.exec();
+    EXPECT_GE(idles, 1);
+}
+
 TEST_F(StartupTest, NothingHappensBeforeTheWindowIsShown) {
     form_ = std::make_unique<TForm1>(dialogs_, settingsFile_);
     QEventLoop loop;
