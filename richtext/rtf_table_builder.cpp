@@ -406,6 +406,10 @@ void TRDRTFTableBuilder::PlaceRow(TTableInfo& info, const TRDRTFRowProperties& r
             const TRDCellPlace above = t.CoveringCell(cur - 1, rc.start);
             if (!above.Cell) continue;
             const TRDTableCellData* self = t.Cell(cur, rc.start);
+            if (!self) {  // taken in by an earlier merge of this row
+                rc.remaining = false;
+                continue;
+            }
             const int selfEnd = rc.start + self->ColSpan;
             const int colSpan = std::max(above.Cell->ColSpan, selfEnd - above.Col);
             t.MergeCellRange(above.Row, above.Col, cur - above.Row + 1, colSpan, false);
@@ -415,8 +419,8 @@ void TRDRTFTableBuilder::PlaceRow(TTableInfo& info, const TRDRTFRowProperties& r
 
     for (size_t k = 0; k < rowCells_.size(); ++k) {
         const RowCell& rc = rowCells_[k];
-        if (!rc.remaining) continue;
-        SetCellProperties(info, *t.Cell(cur, rc.start), row.Cells[k], rc.leftTwips, rc.rightTwips, row.Height);
+        TRDTableCellData* cell = rc.remaining ? t.Cell(cur, rc.start) : nullptr;
+        if (cell) SetCellProperties(info, *cell, row.Cells[k], rc.leftTwips, rc.rightTwips, row.Height);
     }
 }
 

@@ -82,6 +82,10 @@ const TableCase kTableCases[] = {
      "\\trowd\\clvmgf\\cellx1440\\cellx2880\\intbl a\\cell b\\cell\\row"
      "\\trowd\\clvmrg\\cellx1440\\cellx2880\\intbl\\cell d\\cell\\row\\pard e\\par",
      "T[S6P0 a {2x1} | S6P0 b / - | S6P0 d]P0 ; S6P0 e"},
+    {"VerticalMergeUnderWiderCellTakesTheRow",
+     "\\trowd\\clvmgf\\cellx2880\\intbl a\\cell\\row"
+     "\\trowd\\cellx1440\\clvmrg\\cellx2880\\intbl b\\cell c\\cell\\row",
+     "T[S6P0 a, S6P0 b, S6P0 c {2x2} | - / - | -]P0"},
     {"HorizontalMergeSpansTwoColumns",
      "\\trowd\\clmgf\\cellx1440\\clmrg\\cellx2880\\intbl a\\cell\\cell\\row\\pard e\\par",
      "T[S6P0 a {1x2} | -]P0 ; S6P0 e"},
