@@ -4,6 +4,7 @@
 // documents that the writers can write.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "builder_test_support.h"
@@ -91,6 +92,40 @@ TEST(BuilderRobustness, ChangedBytesLoad) {
             LoadAndWrite(d, damaged);
             if (::testing::Test::HasFatalFailure()) return;
         }
+    }
+}
+
+// Documents made of random table, list and group tokens: the grid
+// operations meet rows, merges and nesting in orders no real file has.
+TEST(BuilderRobustness, RandomTableTokenSoupLoads) {
+    static const char* const kTokens[] = {
+        "\\trowd", "\\intbl", "\\cell", "\\row", "\\nestcell", "\\nestrow", "\\itap2", "\\itap1",
+        "\\itap3", "\\itap0", "\\pard", "\\par", "\\clvmgf", "\\clvmrg", "\\clmgf", "\\clmrg",
+        "\\trhdr", "\\trqc", "\\clbrdrl\\brdrs\\brdrw20", "\\trbrdrt\\brdrs", "\\trpaddl50\\trpaddfl3",
+        "\\trspdt30\\trspdft3", "\\clwWidth500", "\\clftsWidth2", "\\ls1", "\\ilvl1",
+        "{\\*\\pn\\pnlvlbody\\pnstart1}", "{", "}", " text", " x", "\\v", "\\v0", "\\page", "\\line",
+        "{\\*\\nesttableprops", "\\b", "\\qc", "\\li360"};
+    std::mt19937 random(20261210);
+    LoadedDoc d;
+    const std::string head = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}"
+                             "{\\*\\listtable{\\list{\\listlevel\\levelnfc0{\\leveltext\\'02\\'00.;}}\\listid1}}"
+                             "{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}";
+    for (int round = 0; round < 400; ++round) {
+        std::string rtf = head;
+        const int length = 20 + static_cast<int>(random() % 200);
+        for (int i = 0; i < length; ++i) {
+            if (random() % 5 == 0) {
+                const int kind = static_cast<int>(random() % 3);
+                const int value = static_cast<int>(random() % 4000) - 500;
+                rtf += (kind == 0 ? "\\cellx" : kind == 1 ? "\\trleft" : "\\trwWidth") + std::to_string(value);
+            } else {
+                rtf += kTokens[random() % (sizeof kTokens / sizeof kTokens[0])];
+            }
+        }
+        rtf += "}";
+        SCOPED_TRACE(rtf);
+        LoadAndWrite(d, rtf);
+        if (::testing::Test::HasFatalFailure()) return;
     }
 }
 
