@@ -255,6 +255,9 @@ const StatusCase kStatusCases[] = {
     {"CloseWithoutOpen", "abc}", 1, ""},
     {"EndInsideControlWord", "{\\rtf1 \\b", 9, ""},
     {"BadHexKeepsEarlierParagraphs", InDocument("abc\\par def\\'zz"), 4, "S6P0 abc"},
+    // Reading stops inside a table: what the table holds so far is kept.
+    {"ErrorInsideTableKeepsTableAndCells", InDocument("\\trowd\\cellx1440\\intbl a\\cell\\row\\intbl b\\cell c\\'zz"), 4,
+     "T[S6P0 a]P0 ; S6P0 b"},
     {"UnclosedGroupKeepsFinishedParagraphs", "{\\rtf1 abc\\par {\\b def\\par gh", 3,
      "S0P0 abc ; S0P0 def"},
 };
