@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
 
 #include "app/file_filter.h"
 #include "app_fixture.h"
@@ -50,6 +51,21 @@ TEST_F(LayoutTest, ComponentsSitWhereTheyBelongWithTheirCaptionsAndHints) {
     EXPECT_TRUE(form.ButtonGo->font().bold());
     EXPECT_FALSE(form.ButtonChooseInput->font().bold());
     EXPECT_EQ(form.font().pixelSize(), 11);
+}
+
+TEST_F(LayoutTest, CaptionsFitTheirControlsInTheWindowFont) {
+    // Whatever face stands in for Tahoma must not clip the captions.
+    TForm1& form = StartReady();
+    for (QPushButton* button : {form.ButtonChooseInput, form.ButtonOutFolder, form.ButtonGo}) {
+        const QFontMetrics metrics(button->font());
+        EXPECT_LE(metrics.horizontalAdvance(button->text()) + 8, button->width()) << button->text().toStdString();
+        EXPECT_LE(metrics.height(), button->height());
+    }
+    const QFontMetrics metrics(form.CheckBoxRemoveFont->font());
+    const int indicator = form.CheckBoxRemoveFont->style()->pixelMetric(QStyle::PM_IndicatorWidth) +
+                          form.CheckBoxRemoveFont->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing);
+    EXPECT_LE(metrics.horizontalAdvance(form.CheckBoxRemoveFont->text()) + indicator, form.CheckBoxRemoveFont->width());
+    EXPECT_LE(QFontMetrics(form.LabelOutFolder->font()).height(), form.LabelOutFolder->height() + 1);
 }
 
 TEST_F(LayoutTest, WindowHasAFixedClientAreaAndOnlyACloseButton) {
