@@ -510,8 +510,8 @@ TPhysTable CatalogTable() {
     TPhysTable t;
     t.name = "MSysObjects";
     t.system = true;
-    struct Spec { const char* name; uint8_t type; uint16_t length; };
-    static constexpr Spec kSpecs[] = {
+    struct SystemColumn { const char* name; uint8_t type; uint16_t length; };
+    static constexpr SystemColumn kSystemColumns[] = {
         {"Id", kTypeLong, 0},          {"ParentId", kTypeLong, 0},      {"Name", kTypeText, 510},
         {"Type", kTypeInteger, 0},     {"DateCreate", kTypeDateTime, 0}, {"DateUpdate", kTypeDateTime, 0},
         {"Owner", kTypeBinary, 510},   {"Flags", kTypeLong, 0},         {"Database", kTypeMemo, 0},
@@ -519,7 +519,7 @@ TPhysTable CatalogTable() {
         {"RmtInfoLong", kTypeOle, 0},  {"Lv", kTypeOle, 0},             {"LvProp", kTypeOle, 0},
         {"LvModule", kTypeOle, 0},     {"LvExtra", kTypeOle, 0},
     };
-    for (const auto& s : kSpecs) t.columns.push_back(MakeColumn(s.name, s.type, s.length, true));
+    for (const auto& s : kSystemColumns) t.columns.push_back(MakeColumn(s.name, s.type, s.length, true));
     LayOutColumns(t);
     return t;
 }
