@@ -67,7 +67,9 @@ public:
     // reader's status: 0 on success; 9 for an exception outside the text
     // handler; 11 for one inside it; the other TRDRTFStatus values as the
     // reader gives them; kRtfLoadNoSettings when `target` has no style
-    // sheet. Items added before a failure stay. Does not merge text items.
+    // sheet. Items added before a failure stay, and tables still open when
+    // reading stops are finished with what they hold. Does not merge text
+    // items.
     uint8_t FillFromRtf(std::string_view rtf, TCustomRDData& target);
 
 private:

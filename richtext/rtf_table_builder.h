@@ -10,6 +10,12 @@
 // hands the table to its host for insertion. Nested tables are built the
 // same way, one level per open table.
 //
+// No content is lost on odd input: cells read after the last row end, and
+// content of cells that the row does not define (more cells than
+// boundaries, cells without width, rows without cell definitions) are kept,
+// in the nearest cell of the row or as paragraphs after the table; merged
+// cells hand their content to the cell that covers them.
+//
 // The builder never inserts runs itself: its host (the document builder)
 // owns the paragraph rules, the styles and the marker handling.
 #pragma once
