@@ -1,0 +1,37 @@
+// One converter serves every input, as one serves every entry of a run, so
+// state carried from entry to entry (list styles, reused buffers) is
+// exercised too.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "engine/conversion_phase.h"
+
+namespace {
+
+class NullLog : public tovra::TStatusLog {
+public:
+    void Append(const std::string&) override {}
+    void Clear() override {}
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static tovra::TEntryConverter converter;
+    static NullLog log;
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    struct Path {
+        tovra::ModuleKind kind;
+        bool removeFonts;
+    } paths[] = {{tovra::ModuleKind::Dictionary, true},
+                 {tovra::ModuleKind::Bible, true},
+                 {tovra::ModuleKind::Bible, false}};
+    for (const auto& p : paths) {
+        tovra::EntryList entries;
+        tovra::SplitLines(text, entries.Append("Entry").lines);
+        bool italics = false, footnotes = false;
+        converter.ConvertEntries(p.kind, entries, p.removeFonts, italics, footnotes, log);
+    }
+    return 0;
+}
