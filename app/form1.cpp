@@ -90,7 +90,7 @@ TForm1::TForm1(TDialogs& dialogs, const std::string& settingsFile, QWidget* pare
       ApplicationEvents1(this),
       dialogs_(dialogs),
       runSettings_(RegIniFile1),
-      engine_(runSettings_, statusLog_, nullptr) {
+      engine_(runSettings_, statusLog_, nullptr, &RichDoc1) {
     setObjectName(QStringLiteral("Form1"));
     CreateComponents();
     statusLog_.Attach(MemoStatus);

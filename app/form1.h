@@ -62,7 +62,7 @@ public:
     TSettingsStore RegIniFile1;
     TFormState FormState1;
     TVersionInfo VersionInfo1;
-    TRichDoc RichDoc1;          // hidden; the engine converts entries through it
+    TRichDoc RichDoc1;          // hidden; the engine converts every entry through it
     TRDStyle* const RDStyle1;   // RichDoc1's style sheet
     TApplicationEvents ApplicationEvents1;
 

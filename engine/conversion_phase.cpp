@@ -19,7 +19,11 @@ bool StartsWithRtfHeader(const std::string& text) {
 
 }  // namespace
 
-TEntryConverter::TEntryConverter() { readerProperties_.UseConversionSettings(); }
+TEntryConverter::TEntryConverter(TRichDoc* document)
+    : ownDocument_(document ? nullptr : std::make_unique<TRichDoc>()),
+      RichDoc1(document ? *document : *ownDocument_) {
+    readerProperties_.UseConversionSettings();
+}
 
 void TEntryConverter::ConvertEntries(ModuleKind kind, EntryList& entries, bool removeFonts, bool& hasItalics,
                                      bool& hasFootnotes, TStatusLog& log) {

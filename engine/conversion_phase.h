@@ -4,6 +4,7 @@
 // as plain text or HTML body text, with the text passes around it.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "engine/entries.h"
@@ -16,7 +17,10 @@ namespace tovra {
 
 class TEntryConverter {
 public:
-    TEntryConverter();
+    // Converts through `document` (the window's hidden rich-text control),
+    // or through a document of its own when none is given. The document
+    // must outlive the converter.
+    explicit TEntryConverter(TRichDoc* document = nullptr);
 
     // Rewrites the lines of every non-blank entry; names and blank entries
     // stay as they are. Sets the flags (only ever to true) on the Bible path.
@@ -34,7 +38,8 @@ private:
     // document holds afterwards is written.
     void Load(const std::vector<std::string>& lines);
 
-    TRichDoc RichDoc1;
+    std::unique_ptr<TRichDoc> ownDocument_;
+    TRichDoc& RichDoc1;
     TRDRTFReaderProperties readerProperties_;
     // Buffers reused from entry to entry.
     std::string joined_, written_, work_;

@@ -56,8 +56,8 @@ private:
 }  // namespace
 
 TConversionEngine::TConversionEngine(const TRunSettings& settings, TStatusLog& log,
-                                     const TLTBibleModule* module)
-    : settings_(settings), log_(log), module_(module) {}
+                                     const TLTBibleModule* module, TRichDoc* document)
+    : settings_(settings), log_(log), module_(module), converter_(document) {}
 
 TRunSummary TConversionEngine::Run(const std::vector<std::string>& selectedFiles, TRunView& view) {
     TRunSummary summary;

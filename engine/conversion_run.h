@@ -29,8 +29,11 @@ struct TRunSummary {
 
 class TConversionEngine {
 public:
-    // `module` may be null; verse-keyed modules then fail to read.
-    TConversionEngine(const TRunSettings& settings, TStatusLog& log, const TLTBibleModule* module);
+    // `module` may be null; verse-keyed modules then fail to read. Entries
+    // are converted through `document` (which must outlive the engine), or
+    // through a document of the engine's own when it is null.
+    TConversionEngine(const TRunSettings& settings, TStatusLog& log, const TLTBibleModule* module,
+                      TRichDoc* document = nullptr);
 
     void SetModule(const TLTBibleModule* module) { module_ = module; }
 
@@ -46,7 +49,7 @@ private:
     const TLTBibleModule* module_;
     TAccessConnection ADOConnection1;
     TAccessTable ADOTable1{ADOConnection1, "ADOTable1"};
-    TEntryConverter converter_;
+    TEntryConverter converter_;  // after the members it is built from
 };
 
 }  // namespace tovra

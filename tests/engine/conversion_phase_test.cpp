@@ -110,3 +110,22 @@ TEST_F(ConversionPhaseTest, StylesOfOneEntryDoNotReachTheNext) {
 
 }  // namespace
 }  // namespace tovra
+
+namespace tovra {
+namespace {
+
+TEST(EntryConverterTest, ConvertsThroughTheDocumentItIsGiven) {
+    TRichDoc document;
+    TEntryConverter converter(&document);
+    EntryList entries;
+    entries.Append("Entry").lines = {"Hello"};
+    testing::RecordingLog log;
+    bool italics = false, footnotes = false;
+    converter.ConvertEntries(ModuleKind::Dictionary, entries, true, italics, footnotes, log);
+    // The document keeps the last entry's items until the next entry.
+    ASSERT_EQ(&converter.Document(), &document);
+    EXPECT_GT(document.RDData().ItemCount(), 0);
+}
+
+}  // namespace
+}  // namespace tovra
