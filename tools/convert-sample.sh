@@ -9,7 +9,7 @@ build=${TOVRA_BUILD_DIR:-build}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j "$(nproc)"
 
-sample="$build/samples/${1:-sample.dct}"
+sample="$build/samples/${1:-sample-dictionary.dct}"
 out="$build/sample-output"
 mkdir -p "$out"
 # A settings folder of its own, so the user's stored settings stay untouched.

@@ -28,7 +28,7 @@ fi
 cmake --build "$build" --target $targets -j 2 >/dev/null
 
 samples=()
-for name in sample.dct sample.top sample.bbl sample.cmt; do
+for name in sample-dictionary.dct sample-topics.top sample-bible.bbl sample-commentary.cmt; do
   [ -f "$build/samples/$name" ] && samples+=("$(cd "$build/samples" && pwd)/$name")
 done
 if [ ${#samples[@]} -eq 0 ]; then
