@@ -123,30 +123,17 @@ void DecodeJet4Text(const unsigned char* p, size_t n, TUnmappableForm form, std:
     enc.AppendUcs2(p, n, form, out);
 }
 
+void AppendRtfEscape(char32_t cp, std::string& out) { Encoder().Append(cp, TUnmappableForm::RtfEscape, out); }
+
+void AppendReference(char32_t cp, std::string& out) {
+    Encoder().Append(cp, TUnmappableForm::CharacterReference, out);
+}
+
+// libmdb's own strings (table and column names) are UTF-8.
 std::string Utf8ToAnsi(const char* utf8, TUnmappableForm form) {
-    std::string out;
-    if (!utf8) return out;
-    const std::string_view s(utf8);
-    for (size_t i = 0; i < s.size();) {
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        const int extra = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2
-                        : (c & 0xF8) == 0xF0 ? 3 : -1;
-        char32_t cp = extra <= 0 ? c : (c & (0x3F >> extra));
-        bool ok = extra >= 0 && i + static_cast<size_t>(extra) < s.size();
-        for (int k = 1; ok && k <= extra; ++k) {
-            const unsigned char cc = static_cast<unsigned char>(s[i + k]);
-            ok = (cc & 0xC0) == 0x80;
-            cp = (cp << 6) | (cc & 0x3F);
-        }
-        if (!ok) {
-            Encoder().Append(0xFFFD, form, out);
-            ++i;
-            continue;
-        }
-        Encoder().Append(cp, form, out);
-        i += static_cast<size_t>(extra) + 1;
-    }
-    return out;
+    if (!utf8) return std::string();
+    return Utf8ToCodePage(utf8, kAnsiCodePage,
+                          form == TUnmappableForm::RtfEscape ? &AppendRtfEscape : &AppendReference);
 }
 
 }  // namespace
