@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/code_page.h"
 #include "platform/error.h"
 
 namespace tovra::mkmdb {
@@ -69,24 +70,6 @@ private:
         return -1;
     }
 
-    static void AppendUtf8(std::string& out, uint32_t cp) {
-        if (cp < 0x80) {
-            out.push_back(static_cast<char>(cp));
-        } else if (cp < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else if (cp < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        }
-    }
-
     std::string ReadString() {
         const int startLine = line_;
         ++pos_;  // opening quote
@@ -128,7 +111,7 @@ private:
                     if (pos_ >= text_.size() || digits == 0) Fail(line_, "\\u{...} needs 1 to 6 hex digits");
                     ++pos_;
                     if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) Fail(line_, "\\u{...} is not a Unicode scalar value");
-                    AppendUtf8(out, cp);
+                    AppendUtf8(static_cast<char32_t>(cp), out);
                     break;
                 }
                 default: Fail(line_, std::string("unknown escape \\") + e + " (write \\\\ for a backslash)");
