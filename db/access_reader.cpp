@@ -1,4 +1,8 @@
-// The connection and table reader over libmdb.
+// The connection and table reader, and the Access backend over libmdb.
+//
+// The connection opens the file with the backend its first bytes call for
+// (database_backend.h) and the table reader forwards rows and values to the
+// backend's cursor; the SQLite backend lives in sqlite_reader.cpp.
 //
 // libmdb finds tables, columns and rows; the values themselves are decoded
 // here, straight from the row bytes libmdb points at: Jet 4 text is UCS-2
@@ -24,7 +28,9 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "db/database_backend.h"
 #include "db/jet_header.h"
+#include "db/sqlite_reader.h"
 #include "platform/code_page.h"
 #include "platform/error.h"
 
@@ -132,8 +138,7 @@ void AppendReference(char32_t cp, std::string& out) {
 // libmdb's own strings (table and column names) are UTF-8.
 std::string Utf8ToAnsi(const char* utf8, TUnmappableForm form) {
     if (!utf8) return std::string();
-    return Utf8ToCodePage(utf8, kAnsiCodePage,
-                          form == TUnmappableForm::RtfEscape ? &AppendRtfEscape : &AppendReference);
+    return Utf8ToCodePage(utf8, kAnsiCodePage, UnmappableHandlerFor(form));
 }
 
 }  // namespace
@@ -157,192 +162,37 @@ std::string DataSourceOf(const std::string& connectionString) {
     return "";
 }
 
-// ---------------------------------------------------------------- connection
+// ------------------------------------------------- conversions of both backends
 
-
-
-struct TAccessTable::Impl {
-    TAccessConnection::Impl* connection = nullptr;
-    MdbTableDef* table = nullptr;
-    bool active = false;
-    bool eof = true;
-    std::string tableName;
-    std::vector<TAccessField> fields;
-    std::unordered_map<std::string, size_t> byName;  // lower-case name -> column
-
-    void Release() {
-        if (table) {
-            mdb_free_tabledef(table);
-            table = nullptr;
-        }
-        eof = true;
-    }
-};
-
-
-struct TAccessConnection::Impl {
-    MdbHandle* mdb = nullptr;
-    std::string path;
-    std::vector<TAccessTable*> tables;  // readers attached to this connection
-    uint64_t fileSize = 0;
-};
-
-TAccessConnection::TAccessConnection() : impl_(std::make_unique<Impl>()) {}
-
-TAccessConnection::~TAccessConnection() { Close(); }
-
-void TAccessConnection::SetConnectionString(const std::string& connectionString) {
-    connectionString_ = connectionString;
+UnmappableHandler UnmappableHandlerFor(TUnmappableForm form) {
+    return form == TUnmappableForm::RtfEscape ? &AppendRtfEscape : &AppendReference;
 }
 
-bool TAccessConnection::Connected() const { return impl_->mdb != nullptr; }
-
-void TAccessConnection::Open() {
-    if (Connected()) return;
-    const std::string path = DataSourceOf(connectionString_);
-    if (path.empty()) throw Error("The connection string names no Data Source.");
-
-    struct stat st;
-    if (stat(path.c_str(), &st) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR) throw Error("Could not find file " + Quoted(path) + ".");
-        throw Error("Could not open " + Quoted(path) + ": " + std::strerror(errno) + ".");
-    }
-    if (S_ISDIR(st.st_mode)) throw Error(Quoted(path) + " is a folder, not a database file.");
-    if (!S_ISREG(st.st_mode)) throw Error(Quoted(path) + " is not a regular file.");
-
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) throw Error("Could not open " + Quoted(path) + ": " + std::strerror(errno) + ".");
-    unsigned char page0[4096];
-    size_t got = std::fread(page0, 1, sizeof page0, f);
-    std::fclose(f);
-
-    switch (jet::CheckHeader(page0, got, static_cast<uint64_t>(st.st_size))) {
-        case jet::FileCheck::NotJet:
-            throw Error("Unrecognized database format " + Quoted(path) + ".");
-        case jet::FileCheck::TooShort:
-            throw Error("Unrecognized database format " + Quoted(path) +
-                        ": the file is truncated or damaged.");
-        case jet::FileCheck::PasswordProtected:
-            throw Error("Not a valid password.");
-        case jet::FileCheck::Ok:
-            break;
-    }
-
-    MdbHandle* mdb = mdb_open(path.c_str(), MDB_NOFLAGS);
-    if (!mdb) throw Error("Unrecognized database format " + Quoted(path) + ".");
-    if (!mdb_read_catalog(mdb, MDB_TABLE) || !mdb->catalog || mdb->catalog->len == 0) {
-        mdb_close(mdb);
-        throw Error("Unrecognized database format " + Quoted(path) +
-                    ": its table catalog cannot be read.");
-    }
-    impl_->mdb = mdb;
-    impl_->path = path;
-    impl_->fileSize = static_cast<uint64_t>(st.st_size);
+std::string TextOfDouble(double value) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.15g", value);
+    return buf;
 }
 
-std::vector<std::string> TAccessConnection::TableNames() const {
-    if (!Connected()) throw Error("Operation is not allowed when the object is closed.");
-    std::vector<std::string> names;
-    GPtrArray* catalog = impl_->mdb->catalog;
-    for (guint i = 0; i < catalog->len; ++i) {
-        auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(catalog, i));
-        if (entry->object_type == MDB_TABLE && mdb_is_user_table(entry))
-            names.push_back(Utf8ToAnsi(entry->object_name, TUnmappableForm::CharacterReference));
-    }
-    return names;
+int32_t IntegerOfDouble(double value) {
+    if (!std::isfinite(value) || value < -2147483648.5 || value > 2147483647.5)
+        throw Error("'" + TextOfDouble(value) + "' is not a valid integer value");
+    return static_cast<int32_t>(std::lround(value));
 }
 
-void TAccessConnection::Close() {
-    if (!impl_->mdb) return;
-    // libmdb's table state points into the handle: release it first. The
-    // readers stay "open" in name but have no rows left.
-    for (TAccessTable* table : impl_->tables) table->impl().Release();
-    mdb_close(impl_->mdb);
-    impl_->mdb = nullptr;
-    impl_->path.clear();
+int32_t IntegerOfText(const std::string& text) {
+    std::string trimmed = text;
+    trimmed.erase(0, trimmed.find_first_not_of(' '));
+    trimmed.erase(trimmed.find_last_not_of(' ') + 1);
+    errno = 0;
+    char* end = nullptr;
+    long long n = std::strtoll(trimmed.c_str(), &end, 10);
+    if (trimmed.empty() || *end != '\0' || errno == ERANGE || n < INT32_MIN || n > INT32_MAX)
+        throw Error("'" + text + "' is not a valid integer value");
+    return static_cast<int32_t>(n);
 }
 
-// --------------------------------------------------------------------- table
-
-
-TAccessTable::TAccessTable(TAccessConnection& connection, std::string componentName)
-    : componentName_(std::move(componentName)),
-      impl_(std::make_unique<Impl>()) {
-    impl_->connection = &connection.impl();
-    impl_->connection->tables.push_back(this);
-}
-
-TAccessTable::~TAccessTable() {
-    Close();
-    auto& tables = impl_->connection->tables;
-    tables.erase(std::remove(tables.begin(), tables.end(), this), tables.end());
-}
-
-bool TAccessTable::Active() const { return impl_->active; }
-
-void TAccessTable::Close() {
-    impl_->Release();
-    impl_->active = false;
-    impl_->fields.clear();
-    impl_->byName.clear();
-}
-
-void TAccessTable::Open(const std::string& tableName) {
-    Close();
-    MdbHandle* mdb = impl_->connection->mdb;
-    if (!mdb) throw Error("Operation is not allowed when the object is closed.");
-
-    MdbCatalogEntry* found = nullptr;
-    const std::string wanted = AsciiLower(tableName);
-    GPtrArray* catalog = mdb->catalog;
-    for (guint i = 0; i < catalog->len && !found; ++i) {
-        auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(catalog, i));
-        if (entry->object_type == MDB_TABLE &&
-            AsciiLower(Utf8ToAnsi(entry->object_name, TUnmappableForm::CharacterReference)) == wanted)
-            found = entry;
-    }
-    if (!found)
-        throw Error("The Microsoft Jet database engine cannot find the input table or query " +
-                    Quoted(tableName) + ".  Make sure it exists and that its name is spelled correctly.");
-
-    MdbTableDef* table = mdb_read_table(found);
-    if (!table) throw Error("The table " + Quoted(tableName) + " cannot be read: the database is damaged.");
-    if (!mdb_read_columns(table)) {
-        mdb_free_tabledef(table);
-        throw Error("The columns of table " + Quoted(tableName) + " cannot be read: the database is damaged.");
-    }
-    impl_->table = table;
-    impl_->tableName = tableName;
-    impl_->fields.resize(table->num_cols);
-    for (unsigned i = 0; i < table->num_cols; ++i) {
-        auto* col = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, i));
-        TAccessField& field = impl_->fields[i];
-        field.table_ = this;
-        field.column_ = static_cast<int>(i);
-        field.name_ = Utf8ToAnsi(col->name, TUnmappableForm::CharacterReference);
-        impl_->byName.emplace(AsciiLower(field.name_), i);
-    }
-    impl_->active = true;
-    mdb_rewind_table(table);
-    impl_->eof = !mdb_fetch_row(table);
-}
-
-bool TAccessTable::Eof() const { return impl_->eof || !impl_->table; }
-
-void TAccessTable::Next() {
-    if (!impl_->active) throw Error("Operation is not allowed when the object is closed.");
-    if (Eof()) throw Error("Either BOF or EOF is True, or the current record has been deleted.");
-    impl_->eof = !mdb_fetch_row(impl_->table);
-}
-
-const TAccessField& TAccessTable::FieldByName(const std::string& name) {
-    auto it = impl_->byName.find(AsciiLower(name));
-    if (it == impl_->byName.end())
-        throw Error(componentName_ + ": Field '" + name + "' not found");
-    return impl_->fields[it->second];
-}
-
-// --------------------------------------------------------------------- field
+// ------------------------------------------------------------ Access backend
 
 namespace {
 
@@ -355,13 +205,10 @@ struct RawValue {
 
 // Bounds of the value libmdb found on the current row, checked against the
 // page buffer.
-RawValue CurrentValue(const TAccessTable& table, int column) {
+RawValue CurrentValue(MdbHandle* mdb, MdbTableDef* table, int column) {
     RawValue v;
-    TAccessTable::Impl& impl = table.impl();
-    if (!impl.table || impl.eof)
-        throw Error("Either BOF or EOF is True, or the current record has been deleted.");
-    v.mdb = impl.connection->mdb;
-    v.col = static_cast<MdbColumn*>(g_ptr_array_index(impl.table->columns, column));
+    v.mdb = mdb;
+    v.col = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, column));
     const size_t pageSize = static_cast<size_t>(v.mdb->fmt->pg_size);
     if (v.col->cur_value_len <= 0 || v.col->cur_value_start < 0) return v;
     size_t start = static_cast<size_t>(v.col->cur_value_start);
@@ -455,18 +302,40 @@ int64_t LeSigned(const unsigned char* p, size_t n) {
     return static_cast<int64_t>(u);
 }
 
-std::string FormatDouble(double d) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15g", d);
-    return buf;
-}
 
-}  // namespace
+class TMdbTableCursor : public TTableCursor {
+public:
+    TMdbTableCursor(MdbHandle* mdb, MdbTableDef* table) : mdb_(mdb), table_(table) {
+        names_.reserve(table->num_cols);
+        for (unsigned i = 0; i < table->num_cols; ++i) {
+            auto* col = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, i));
+            names_.push_back(Utf8ToAnsi(col->name, TUnmappableForm::CharacterReference));
+        }
+        mdb_rewind_table(table_);
+        eof_ = !mdb_fetch_row(table_);
+    }
+    ~TMdbTableCursor() override { mdb_free_tabledef(table_); }
+    TMdbTableCursor(const TMdbTableCursor&) = delete;
+    TMdbTableCursor& operator=(const TMdbTableCursor&) = delete;
 
-bool TAccessField::IsNull() const { return CurrentValue(*table_, column_).length == 0; }
+    const std::vector<std::string>& ColumnNames() const override { return names_; }
+    bool Eof() const override { return eof_; }
+    void Next() override { eof_ = !mdb_fetch_row(table_); }
+    bool IsNull(int column) const override { return Value(column).length == 0; }
+    int32_t AsInteger(int column) const override;
+    std::string AsString(int column, TUnmappableForm form) const override;
 
-std::string TAccessField::AsString(TUnmappableForm form) const {
-    RawValue v = CurrentValue(*table_, column_);
+private:
+    RawValue Value(int column) const { return CurrentValue(mdb_, table_, column); }
+
+    MdbHandle* mdb_;
+    MdbTableDef* table_;
+    std::vector<std::string> names_;
+    bool eof_ = true;
+};
+
+std::string TMdbTableCursor::AsString(int column, TUnmappableForm form) const {
+    RawValue v = Value(column);
     if (!v.data) {
         if (v.col->col_type == MDB_BOOL) return v.col->cur_value_len ? "True" : "False";
         return std::string();
@@ -487,13 +356,13 @@ std::string TAccessField::AsString(TUnmappableForm form) const {
             if (v.length < 4) break;
             float f;
             std::memcpy(&f, v.data, 4);
-            return FormatDouble(f);
+            return TextOfDouble(f);
         }
         case MDB_DOUBLE: {
             if (v.length < 8) break;
             double d;
             std::memcpy(&d, v.data, 8);
-            return FormatDouble(d);
+            return TextOfDouble(d);
         }
         default: {
             char* s = mdb_col_to_string(v.mdb, v.mdb->pg_buf, v.col->cur_value_start, v.col->col_type,
@@ -507,8 +376,8 @@ std::string TAccessField::AsString(TUnmappableForm form) const {
                 "' is too short for its type.");
 }
 
-int32_t TAccessField::AsInteger() const {
-    RawValue v = CurrentValue(*table_, column_);
+int32_t TMdbTableCursor::AsInteger(int column) const {
+    RawValue v = Value(column);
     if (v.col->col_type == MDB_BOOL) return v.col->cur_value_len ? -1 : 0;
     if (!v.data) return 0;
     switch (v.col->col_type) {
@@ -532,25 +401,241 @@ int32_t TAccessField::AsInteger() const {
                 if (v.length < 8) break;
                 std::memcpy(&d, v.data, 8);
             }
-            if (!std::isfinite(d) || d < -2147483648.5 || d > 2147483647.5)
-                throw Error("'" + FormatDouble(d) + "' is not a valid integer value");
-            return static_cast<int32_t>(std::lround(d));
+            return IntegerOfDouble(d);
         }
-        default: {
-            std::string text = AsString(TUnmappableForm::CharacterReference);
-            std::string trimmed = text;
-            trimmed.erase(0, trimmed.find_first_not_of(' '));
-            trimmed.erase(trimmed.find_last_not_of(' ') + 1);
-            errno = 0;
-            char* end = nullptr;
-            long long n = std::strtoll(trimmed.c_str(), &end, 10);
-            if (trimmed.empty() || *end != '\0' || errno == ERANGE || n < INT32_MIN || n > INT32_MAX)
-                throw Error("'" + text + "' is not a valid integer value");
-            return static_cast<int32_t>(n);
-        }
+        default:
+            return IntegerOfText(AsString(column, TUnmappableForm::CharacterReference));
     }
     throw Error("The database is damaged: a value of column '" + std::string(v.col->name) +
                 "' is too short for its type.");
 }
+
+class TMdbDatabase : public TDatabaseBackend {
+public:
+    explicit TMdbDatabase(MdbHandle* mdb) : mdb_(mdb) {}
+    ~TMdbDatabase() override { mdb_close(mdb_); }
+    TMdbDatabase(const TMdbDatabase&) = delete;
+    TMdbDatabase& operator=(const TMdbDatabase&) = delete;
+
+    TDatabaseFormat Format() const override { return TDatabaseFormat::Access; }
+
+    std::vector<std::string> TableNames() const override {
+        std::vector<std::string> names;
+        GPtrArray* catalog = mdb_->catalog;
+        for (guint i = 0; i < catalog->len; ++i) {
+            auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(catalog, i));
+            if (entry->object_type == MDB_TABLE && mdb_is_user_table(entry))
+                names.push_back(Utf8ToAnsi(entry->object_name, TUnmappableForm::CharacterReference));
+        }
+        return names;
+    }
+
+    std::unique_ptr<TTableCursor> OpenTable(const std::string& tableName) override {
+        MdbCatalogEntry* found = nullptr;
+        const std::string wanted = AsciiLower(tableName);
+        GPtrArray* catalog = mdb_->catalog;
+        for (guint i = 0; i < catalog->len && !found; ++i) {
+            auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(catalog, i));
+            if (entry->object_type == MDB_TABLE &&
+                AsciiLower(Utf8ToAnsi(entry->object_name, TUnmappableForm::CharacterReference)) == wanted)
+                found = entry;
+        }
+        if (!found)
+            throw Error("The Microsoft Jet database engine cannot find the input table or query " +
+                        Quoted(tableName) + ".  Make sure it exists and that its name is spelled correctly.");
+
+        MdbTableDef* table = mdb_read_table(found);
+        if (!table) throw Error("The table " + Quoted(tableName) + " cannot be read: the database is damaged.");
+        if (!mdb_read_columns(table)) {
+            mdb_free_tabledef(table);
+            throw Error("The columns of table " + Quoted(tableName) + " cannot be read: the database is damaged.");
+        }
+        return std::make_unique<TMdbTableCursor>(mdb_, table);
+    }
+
+private:
+    MdbHandle* mdb_;
+};
+
+}  // namespace
+
+std::unique_ptr<TDatabaseBackend> OpenAccessDatabase(const std::string& path, uint64_t fileSize) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) throw Error("Could not open " + Quoted(path) + ": " + std::strerror(errno) + ".");
+    unsigned char page0[4096];
+    size_t got = std::fread(page0, 1, sizeof page0, f);
+    std::fclose(f);
+
+    switch (jet::CheckHeader(page0, got, fileSize)) {
+        case jet::FileCheck::NotJet:
+            throw Error("Unrecognized database format " + Quoted(path) + ".");
+        case jet::FileCheck::TooShort:
+            throw Error("Unrecognized database format " + Quoted(path) +
+                        ": the file is truncated or damaged.");
+        case jet::FileCheck::PasswordProtected:
+            throw Error("Not a valid password.");
+        case jet::FileCheck::Ok:
+            break;
+    }
+
+    MdbHandle* mdb = mdb_open(path.c_str(), MDB_NOFLAGS);
+    if (!mdb) throw Error("Unrecognized database format " + Quoted(path) + ".");
+    if (!mdb_read_catalog(mdb, MDB_TABLE) || !mdb->catalog || mdb->catalog->len == 0) {
+        mdb_close(mdb);
+        throw Error("Unrecognized database format " + Quoted(path) +
+                    ": its table catalog cannot be read.");
+    }
+    return std::make_unique<TMdbDatabase>(mdb);
+}
+
+// ---------------------------------------------------------------- connection
+
+struct TAccessTable::Impl {
+    TAccessConnection::Impl* connection = nullptr;
+    std::unique_ptr<TTableCursor> cursor;  // null while closed or released
+    bool active = false;
+    std::vector<TAccessField> fields;
+    std::unordered_map<std::string, size_t> byName;  // lower-case name -> column
+
+    void Release() { cursor.reset(); }
+    // The cursor on its current row, or the error for a missing row.
+    TTableCursor& Row() const {
+        if (!cursor || cursor->Eof())
+            throw Error("Either BOF or EOF is True, or the current record has been deleted.");
+        return *cursor;
+    }
+};
+
+struct TAccessConnection::Impl {
+    std::unique_ptr<TDatabaseBackend> backend;
+    std::vector<TAccessTable*> tables;  // readers attached to this connection
+};
+
+TAccessConnection::TAccessConnection() : impl_(std::make_unique<Impl>()) {}
+
+TAccessConnection::~TAccessConnection() { Close(); }
+
+void TAccessConnection::SetConnectionString(const std::string& connectionString) {
+    connectionString_ = connectionString;
+}
+
+bool TAccessConnection::Connected() const { return impl_->backend != nullptr; }
+
+TDatabaseFormat TAccessConnection::Format() const {
+    return impl_->backend ? impl_->backend->Format() : TDatabaseFormat::Access;
+}
+
+void TAccessConnection::Open() {
+    if (Connected()) return;
+    const std::string path = DataSourceOf(connectionString_);
+    if (path.empty()) throw Error("The connection string names no Data Source.");
+
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) throw Error("Could not find file " + Quoted(path) + ".");
+        throw Error("Could not open " + Quoted(path) + ": " + std::strerror(errno) + ".");
+    }
+    if (S_ISDIR(st.st_mode)) throw Error(Quoted(path) + " is a folder, not a database file.");
+    if (!S_ISREG(st.st_mode)) throw Error(Quoted(path) + " is not a regular file.");
+
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) throw Error("Could not open " + Quoted(path) + ": " + std::strerror(errno) + ".");
+    char head[kSqliteHeaderSize];
+    const size_t got = std::fread(head, 1, sizeof head, f);
+    std::fclose(f);
+
+    if (IsSqliteHeader(std::string_view(head, got)))
+        impl_->backend = OpenSqliteDatabase(path);
+    else
+        impl_->backend = OpenAccessDatabase(path, static_cast<uint64_t>(st.st_size));
+}
+
+std::vector<std::string> TAccessConnection::TableNames() const {
+    if (!Connected()) throw Error("Operation is not allowed when the object is closed.");
+    return impl_->backend->TableNames();
+}
+
+void TAccessConnection::Close() {
+    if (!impl_->backend) return;
+    // A cursor reads through its database: release them first. The readers
+    // stay "open" in name but have no rows left.
+    for (TAccessTable* table : impl_->tables) table->impl().Release();
+    impl_->backend.reset();
+}
+
+// --------------------------------------------------------------------- table
+
+TAccessTable::TAccessTable(TAccessConnection& connection, std::string componentName)
+    : componentName_(std::move(componentName)),
+      impl_(std::make_unique<Impl>()) {
+    impl_->connection = &connection.impl();
+    impl_->connection->tables.push_back(this);
+}
+
+TAccessTable::~TAccessTable() {
+    Close();
+    auto& tables = impl_->connection->tables;
+    tables.erase(std::remove(tables.begin(), tables.end(), this), tables.end());
+}
+
+bool TAccessTable::Active() const { return impl_->active; }
+
+TDatabaseFormat TAccessTable::DatabaseFormat() const {
+    const auto& backend = impl_->connection->backend;
+    return backend ? backend->Format() : TDatabaseFormat::Access;
+}
+
+void TAccessTable::Close() {
+    impl_->Release();
+    impl_->active = false;
+    impl_->fields.clear();
+    impl_->byName.clear();
+}
+
+void TAccessTable::Open(const std::string& tableName) {
+    Close();
+    TDatabaseBackend* backend = impl_->connection->backend.get();
+    if (!backend) throw Error("Operation is not allowed when the object is closed.");
+    impl_->cursor = backend->OpenTable(tableName);
+    const std::vector<std::string>& names = impl_->cursor->ColumnNames();
+    impl_->fields.resize(names.size());
+    for (size_t i = 0; i < names.size(); ++i) {
+        TAccessField& field = impl_->fields[i];
+        field.table_ = this;
+        field.column_ = static_cast<int>(i);
+        field.name_ = names[i];
+        impl_->byName.emplace(AsciiLower(field.name_), i);
+    }
+    impl_->active = true;
+}
+
+bool TAccessTable::Eof() const { return !impl_->cursor || impl_->cursor->Eof(); }
+
+void TAccessTable::Next() {
+    if (!impl_->active) throw Error("Operation is not allowed when the object is closed.");
+    if (Eof()) throw Error("Either BOF or EOF is True, or the current record has been deleted.");
+    impl_->cursor->Next();
+}
+
+const TAccessField* TAccessTable::FindField(const std::string& name) {
+    auto it = impl_->byName.find(AsciiLower(name));
+    return it == impl_->byName.end() ? nullptr : &impl_->fields[it->second];
+}
+
+const TAccessField& TAccessTable::FieldByName(const std::string& name) {
+    const TAccessField* field = FindField(name);
+    if (!field) throw Error(componentName_ + ": Field '" + name + "' not found");
+    return *field;
+}
+
+// --------------------------------------------------------------------- field
+
+bool TAccessField::IsNull() const { return table_->impl().Row().IsNull(column_); }
+
+std::string TAccessField::AsString(TUnmappableForm form) const {
+    return table_->impl().Row().AsString(column_, form);
+}
+
+int32_t TAccessField::AsInteger() const { return table_->impl().Row().AsInteger(column_); }
 
 }  // namespace tovra

@@ -1,5 +1,8 @@
-// Reading e-Sword module databases (Microsoft Access / Jet files) over
-// mdbtools' libmdb.
+// Reading e-Sword module databases: the legacy Microsoft Access / Jet files
+// (.bbl, .cmt, .dct, .top, .not, .mdb) over mdbtools' libmdb, and the SQLite 3
+// files of e-Sword 9 and later (.bblx, .cmtx, .dctx, .topx, .notx) over
+// libsqlite3. Which of the two reads a file is decided by its first bytes,
+// never by its name (database_backend.h).
 //
 // Two objects serve every file: a connection and a table reader that reads
 // through it. The operations mirror the provider calls the engine makes, in
@@ -26,6 +29,13 @@ enum class TUnmappableForm {
     CharacterReference  // &#NNNN;  (entry names)
 };
 
+// The kind of file a connection has open. The table layouts of e-Sword's
+// modules differ between the two.
+enum class TDatabaseFormat {
+    Access,  // Jet 3 / Jet 4 (e-Sword up to version 8)
+    Sqlite   // SQLite 3 (e-Sword 9 and later)
+};
+
 class TAccessConnection {
 public:
     TAccessConnection();
@@ -38,12 +48,16 @@ public:
     void SetConnectionString(const std::string& connectionString);
     const std::string& ConnectionString() const { return connectionString_; }
 
-    // Opens the database named by the connection string. Throws Error with a
-    // message that contains "password" for a password-protected file, and a
-    // clear message for a missing, unreadable or damaged file. A failed open
-    // leaves the connection closed.
+    // Opens the database named by the connection string: a SQLite database
+    // when the file starts with "SQLite format 3" and a NUL, else an Access
+    // one. Throws Error with a message that contains "password" for a
+    // password-protected Access file, one that says so for an encrypted
+    // SQLite module, and a clear message for a missing, unreadable or damaged
+    // file. A failed open leaves the connection closed.
     void Open();
     bool Connected() const;
+    // The kind of the open file (Access while closed).
+    TDatabaseFormat Format() const;
 
     // Names of the user tables (system tables excluded), as 8-bit text.
     std::vector<std::string> TableNames() const;
@@ -67,7 +81,9 @@ public:
     // 32-bit signed value; NULL reads as 0. Text that holds a number is
     // converted; other text fails with a conversion error.
     int32_t AsInteger() const;
-    // The value as Windows-1252 text; NULL reads as "". Memo fields come whole.
+    // The value as Windows-1252 text; NULL reads as "". Memo fields come whole;
+    // numbers read as their decimal text. A SQLite binary value (the sign of
+    // an encrypted module) fails with an error that says so.
     std::string AsString(TUnmappableForm form = TUnmappableForm::RtfEscape) const;
     bool IsNull() const;
     const std::string& Name() const { return name_; }
@@ -89,6 +105,8 @@ public:
 
     // Opens the named table (letter case ignored) and moves to its first row.
     void Open(const std::string& tableName);
+    // The kind of file the connection has open.
+    TDatabaseFormat DatabaseFormat() const;
     bool Active() const;
     // True when there is no current row.
     bool Eof() const;
@@ -96,6 +114,8 @@ public:
     // The field of the current row, by name (letter case ignored). Throws
     // "ADOTable1: Field '%s' not found" when the table has no such column.
     const TAccessField& FieldByName(const std::string& name);
+    // The same field, or null when the table has no such column.
+    const TAccessField* FindField(const std::string& name);
     // Does nothing when already closed.
     void Close();
 

@@ -15,7 +15,8 @@ namespace tovra {
 class TLTBibleModule;
 
 // Fills `entries` from the database behind `table` and returns the kind.
-// Logs which tables it reads. The first failing database or list operation
+// The tables and fields looked for are those of the database's format
+// (Access or SQLite). Logs which tables it reads. The first failing database or list operation
 // ends the reading with its error (the table reader is left as it is).
 // `module` is needed only for the verse-keyed kinds (Bibles, commentaries,
 // notes); reading one without a module fails with a clear error.

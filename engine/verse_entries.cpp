@@ -1,6 +1,6 @@
-// Verse-keyed reading. Book IDs count from 1 to 66 and Verse IDs from 1 to
-// 31102 (the KJV layout the notes are keyed by); rows outside are skipped
-// silently, after the fields that decide it have been read.
+// Verse-keyed reading. Book numbers count from 1 to 66 and verse ordinals
+// from 1 to 31102 (the KJV layout the notes are keyed by); rows outside are
+// skipped silently, after the fields that decide it have been read.
 #include "engine/verse_entries.h"
 
 #include <cstdio>
@@ -30,16 +30,16 @@ void AppendToEntry(Entry& entry, const std::string& comments, std::string& scrat
 
 }  // namespace
 
-void ReadBibleTable(TAccessTable& table, const std::string& tableName, EntryList& entries,
-                    const TLTBibleModule& module) {
+void ReadBibleTable(TAccessTable& table, const std::string& tableName, const TVerseFields& fields,
+                    EntryList& entries, const TLTBibleModule& module) {
     const auto& names = module.BookNames();
     table.Open(tableName);
     while (!table.Eof()) {
-        const int32_t book = table.FieldByName("Book ID").AsInteger();
-        const int32_t chapter = table.FieldByName("Chapter").AsInteger();
-        const int32_t verse = table.FieldByName("Verse").AsInteger();
+        const int32_t book = table.FieldByName(fields.book).AsInteger();
+        const int32_t chapter = table.FieldByName(fields.chapter).AsInteger();
+        const int32_t verse = table.FieldByName(fields.verse).AsInteger();
         if (InBookRange(book)) {
-            std::string text = table.FieldByName("Scripture").AsString(TUnmappableForm::RtfEscape);
+            std::string text = table.FieldByName(fields.text).AsString(TUnmappableForm::RtfEscape);
             if (static_cast<size_t>(book) > names.size()) throw EListError(book - 1);
             Entry& entry = entries.Append(FormatReference(names[static_cast<size_t>(book - 1)], chapter, verse));
             SplitLines(text, entry.lines);
@@ -56,24 +56,39 @@ void LayOutVerseEntries(EntryList& entries, const TLTBibleModule& module) {
         entries.Append(module.VerseReference(static_cast<uint16_t>(ordinal), false));
 }
 
-void ReadNoteTable(TAccessTable& table, const std::string& tableName, NoteTable kind,
+void ReadNoteTable(TAccessTable& table, const std::string& tableName, NoteTable kind, const TVerseFields& fields,
                    EntryList& entries, const TLTBibleModule& module) {
     std::string scratch;
     table.Open(tableName);
     while (!table.Eof()) {
         if (kind == NoteTable::VerseNotes) {
-            const int32_t verseId = table.FieldByName("Verse ID").AsInteger();
+            const int32_t verseId = table.FieldByName(fields.verse).AsInteger();
             if (verseId >= 1 && verseId <= kVerseIdCount) {
-                std::string comments = table.FieldByName("Comments").AsString(TUnmappableForm::RtfEscape);
+                std::string comments = table.FieldByName(fields.text).AsString(TUnmappableForm::RtfEscape);
                 AppendToEntry(entries.At(verseId - 1), comments, scratch);
             }
-        } else {
-            const int32_t book = table.FieldByName("Book ID").AsInteger();
-            int32_t chapter = 1, verse = 1;
-            if (kind != NoteTable::BookNotes) chapter = table.FieldByName("Chapter").AsInteger();
-            if (kind == NoteTable::Commentary) verse = table.FieldByName("Start Verse").AsInteger();
+        } else if (kind == NoteTable::VerseNotesByReference) {
+            const int32_t book = table.FieldByName(fields.book).AsInteger();
+            const int32_t chapter = table.FieldByName(fields.chapter).AsInteger();
+            const int32_t verse = table.FieldByName(fields.verse).AsInteger();
             if (InBookRange(book)) {
-                std::string comments = table.FieldByName("Comments").AsString(TUnmappableForm::RtfEscape);
+                // VerseOrdinal clamps; only a verse the reference Bible has
+                // comes back as itself.
+                const int32_t ordinal = module.VerseOrdinal(book, chapter, verse);
+                int32_t foundBook = 0, foundChapter = 0, foundVerse = 0;
+                module.VerseLocation(ordinal, foundBook, foundChapter, foundVerse);
+                if (foundBook == book && foundChapter == chapter && foundVerse == verse) {
+                    std::string notes = table.FieldByName(fields.text).AsString(TUnmappableForm::RtfEscape);
+                    AppendToEntry(entries.At(ordinal - 1), notes, scratch);
+                }
+            }
+        } else {
+            const int32_t book = table.FieldByName(fields.book).AsInteger();
+            int32_t chapter = 1, verse = 1;
+            if (kind != NoteTable::BookNotes) chapter = table.FieldByName(fields.chapter).AsInteger();
+            if (kind == NoteTable::Commentary) verse = table.FieldByName(fields.verse).AsInteger();
+            if (InBookRange(book)) {
+                std::string comments = table.FieldByName(fields.text).AsString(TUnmappableForm::RtfEscape);
                 const int32_t ordinal = module.VerseOrdinal(book, chapter, verse);
                 Entry& entry = entries.At(static_cast<long long>(ordinal) - 1);
                 if (!IsBlank(entry.lines)) entry.lines.emplace_back("\\par");

@@ -6,13 +6,13 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang
   libgtest-dev libgmock-dev
-  mdbtools mdbtools-dev
+  mdbtools mdbtools-dev libsqlite3-dev
   libpcre2-dev zlib1g-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   xvfb xauth
 )
 # Tools used only by the benchmarks and the screenshot script.
-optional=(unrtf pandoc fonts-dejavu-core imagemagick)
+optional=(unrtf pandoc sqlite3 fonts-dejavu-core imagemagick)
 
 missing=()
 for p in "${packages[@]}" "${optional[@]}"; do
