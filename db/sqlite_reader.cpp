@@ -1,10 +1,16 @@
 // The SQLite backend over libsqlite3.
 //
-// The file is opened read-only as an immutable database: SQLite then takes
-// no locks, reads no journal and writes nothing, neither to the file nor
-// beside it (no -journal, -wal or -shm file). What a hostile schema could
-// make SQLite run is switched off (triggers, views, functions named in the
-// schema), and only ordinary tables are listed and read.
+// The file is opened read-only and nothing is ever written, neither to it nor
+// beside it. A file in rollback-journal mode (as e-Sword writes them) is
+// opened with mode=ro: the reading holds a shared lock from the first read to
+// the close, so a program that is writing the file makes it fail as locked
+// instead of giving half-written pages, and a journal left by an unfinished
+// change makes it fail instead of reading around it. A file in WAL mode is
+// opened as immutable, because a read-only connection would otherwise create
+// the -wal and -shm files beside it; changes still waiting in a -wal file
+// are not seen. What a hostile schema could make SQLite run is switched off
+// (triggers, views, functions named in the schema), and only ordinary tables
+// are listed and read.
 //
 // A table is read by one prepared statement that names its columns (found
 // with PRAGMA table_info) as quoted identifiers and walks the rows in rowid
@@ -20,6 +26,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -54,10 +61,13 @@ std::string Identifier(const std::string& name) {
     return out + "\"";
 }
 
-// The URI that opens `path` read-only and immutable. Every byte outside the
-// unreserved characters and "/" is percent-encoded, so that "?", "#" and "%"
-// in a file name stay part of it.
-std::string ImmutableUri(const std::string& path) {
+// How long a file locked by a writer is waited for before it fails.
+constexpr int kBusyTimeoutMs = 1000;
+
+// The URI that opens `path` read-only, with or without locking. Every byte
+// outside the unreserved characters and "/" is percent-encoded, so that "?",
+// "#" and "%" in a file name stay part of it.
+std::string ReadOnlyUri(const std::string& path, bool immutable) {
     static const char kHex[] = "0123456789ABCDEF";
     std::string uri = path.starts_with('/') ? "file://" : "file:";
     for (unsigned char c : path) {
@@ -70,7 +80,24 @@ std::string ImmutableUri(const std::string& path) {
             uri += kHex[c & 0xF];
         }
     }
-    return uri + "?mode=ro&immutable=1";
+    return uri + (immutable ? "?mode=ro&immutable=1" : "?mode=ro");
+}
+
+// True when the header's read and write versions (bytes 18 and 19) say WAL.
+bool IsWalFile(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;  // the open reports it
+    unsigned char header[20] = {};
+    const size_t got = std::fread(header, 1, sizeof header, f);
+    std::fclose(f);
+    return got == sizeof header && (header[18] == 2 || header[19] == 2);
+}
+
+// SQLite's message for the last failure, in plainer words where it misleads.
+std::string Reason(sqlite3* db) {
+    if (sqlite3_extended_errcode(db) == SQLITE_READONLY_ROLLBACK)
+        return "its journal file holds a change that was never finished";
+    return sqlite3_errmsg(db);
 }
 
 std::string ToAnsi(const unsigned char* utf8, int bytes, TUnmappableForm form) {
@@ -139,7 +166,8 @@ public:
                 return 0;
             case SQLITE_INTEGER: {
                 const sqlite3_int64 n = sqlite3_column_int64(stmt_, column);
-                if (n < INT32_MIN || n > INT32_MAX) throw Error("'" + std::to_string(n) + "' is not a valid integer value");
+                if (n < INT32_MIN || n > INT32_MAX)
+                    throw Error("'" + std::to_string(n) + "' is not a valid integer value");
                 return static_cast<int32_t>(n);
             }
             case SQLITE_FLOAT:
@@ -179,7 +207,7 @@ private:
         eof_ = true;
         if (rc != SQLITE_DONE)
             throw Error("The table " + Quoted(tableName_) +
-                        " cannot be read: " + sqlite3_errmsg(sqlite3_db_handle(stmt_)) + ".");
+                        " cannot be read: " + Reason(sqlite3_db_handle(stmt_)) + ".");
     }
 
     Error BinaryValue(int column) const {
@@ -206,14 +234,18 @@ public:
         constexpr int kFlags = SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX |
                                SQLITE_OPEN_PRIVATECACHE | SQLITE_OPEN_EXRESCODE;
         sqlite3* db = nullptr;
-        const int rc = sqlite3_open_v2(ImmutableUri(path).c_str(), &db, kFlags, nullptr);
+        const int rc = sqlite3_open_v2(ReadOnlyUri(path, IsWalFile(path)).c_str(), &db, kFlags, nullptr);
         db_.reset(db);
-        if (rc != SQLITE_OK) FailOpen(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+        if (rc != SQLITE_OK) FailOpen(db ? Reason(db) : sqlite3_errstr(rc));
         sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
         sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
         sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
         sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
         sqlite3_limit(db, SQLITE_LIMIT_ATTACHED, 0);
+        sqlite3_busy_timeout(db, kBusyTimeoutMs);
+        // One read transaction for the connection's life: every table is read
+        // from the same state of the file.
+        if (sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) FailOpen(Reason(db));
         ReadCatalog();
         if (IsEncrypted()) throw Error("The module " + Quoted(path) + " is encrypted and cannot be converted.");
     }
@@ -252,7 +284,7 @@ public:
         }
         TStatement stmt;
         if (!stmt.Prepare(db(), select + order) && (order.empty() || !stmt.Prepare(db(), select)))
-            throw Error("The table " + Quoted(name) + " cannot be read: " + sqlite3_errmsg(db()) + ".");
+            throw Error("The table " + Quoted(name) + " cannot be read: " + Reason(db()) + ".");
 
         std::vector<std::string> names;
         names.reserve(columns.size());
@@ -274,10 +306,10 @@ private:
         if (!stmt.Prepare(db(),
                           "SELECT name FROM main.sqlite_master WHERE type = 'table' "
                           "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY rowid"))
-            FailOpen(sqlite3_errmsg(db()));
+            FailOpen(Reason(db()));
         int rc;
         while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) tables_.push_back(NameOf(stmt.get(), 0));
-        if (rc != SQLITE_DONE) FailOpen(sqlite3_errmsg(db()));
+        if (rc != SQLITE_DONE) FailOpen(Reason(db()));
     }
 
     const TName* FindTable(const std::string& name) const {
@@ -290,12 +322,12 @@ private:
     std::vector<TName> ColumnsOf(const TName& table, const std::string& asked) {
         TStatement stmt;
         if (!stmt.Prepare(db(), "PRAGMA main.table_info(" + Identifier(table.utf8) + ")"))
-            throw Error("The table " + Quoted(asked) + " cannot be read: " + sqlite3_errmsg(db()) + ".");
+            throw Error("The table " + Quoted(asked) + " cannot be read: " + Reason(db()) + ".");
         std::vector<TName> columns;
         int rc;
         while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) columns.push_back(NameOf(stmt.get(), 1));
         if (rc != SQLITE_DONE)
-            throw Error("The table " + Quoted(asked) + " cannot be read: " + sqlite3_errmsg(db()) + ".");
+            throw Error("The table " + Quoted(asked) + " cannot be read: " + Reason(db()) + ".");
         return columns;
     }
 
@@ -312,12 +344,12 @@ private:
         if (encryption == columns.end()) return false;
         TStatement stmt;
         if (!stmt.Prepare(db(), "SELECT " + Identifier(encryption->utf8) + " FROM main." + Identifier(details->utf8)))
-            throw Error("The table 'Details' cannot be read: " + std::string(sqlite3_errmsg(db())) + ".");
+            throw Error("The table 'Details' cannot be read: " + Reason(db()) + ".");
         int rc;
         while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW)
             if (IsSet(stmt.get())) return true;
         if (rc != SQLITE_DONE)
-            throw Error("The table 'Details' cannot be read: " + std::string(sqlite3_errmsg(db())) + ".");
+            throw Error("The table 'Details' cannot be read: " + Reason(db()) + ".");
         return false;
     }
 

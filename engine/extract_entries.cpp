@@ -76,16 +76,20 @@ struct TModuleLayout {
     std::vector<TNoteTableInfo> notes;
 };
 
-// Personal notes (.notx) keep their text in "Notes", commentaries (.cmtx) in
-// "Comments"; a table with both, or neither, is read as a commentary's.
-bool HoldsPersonalNotes(TAccessTable& table, const char* name) {
+// A SQLite "Verses" table holds a commentary's verse notes (.cmtx: Book,
+// ChapterBegin, ChapterEnd, VerseBegin, VerseEnd, Comments) or personal notes
+// (.notx: Book, Chapter, Verse, Notes). Any of the commentary's own columns
+// makes it a commentary's, so that a table lacking one of its columns is
+// still reported by the field it lacks.
+bool HoldsCommentary(TAccessTable& table, const char* name) {
     table.Open(name);
-    const bool notes = table.FindField("Notes") && !table.FindField("Comments");
+    const bool commentary =
+        table.FindField("Comments") || table.FindField("ChapterBegin") || table.FindField("VerseBegin");
     table.Close();
-    return notes;
+    return commentary;
 }
 
-bool HoldsCommentary(TAccessTable& table, const char* name) { return !HoldsPersonalNotes(table, name); }
+bool HoldsPersonalNotes(TAccessTable& table, const char* name) { return !HoldsCommentary(table, name); }
 
 const TModuleLayout& LayoutOf(TDatabaseFormat format) {
     static const char kBookNotesLine[] = "Extracting BOOK NOTES from COMMENTARY.";
@@ -99,8 +103,10 @@ const TModuleLayout& LayoutOf(TDatabaseFormat format) {
         {"Book ID", "Chapter", "Verse", "Scripture"},
         {
             {"Book Notes", kBookNotesLine, NoteTable::BookNotes, {"Book ID", "", "", "Comments"}, nullptr},
-            {"Chapter Notes", kChapterNotesLine, NoteTable::ChapterNotes, {"Book ID", "Chapter", "", "Comments"}, nullptr},
-            {"Commentary", kVerseCommentaryLine, NoteTable::Commentary, {"Book ID", "Chapter", "Start Verse", "Comments"}, nullptr},
+            {"Chapter Notes", kChapterNotesLine, NoteTable::ChapterNotes,
+             {"Book ID", "Chapter", "", "Comments"}, nullptr},
+            {"Commentary", kVerseCommentaryLine, NoteTable::Commentary,
+             {"Book ID", "Chapter", "Start Verse", "Comments"}, nullptr},
             {"Verse Notes", kVerseNotesLine, NoteTable::VerseNotes, {"", "", "Verse ID", "Comments"}, nullptr},
         },
     };
