@@ -149,13 +149,15 @@ public:
     TDatabaseDef Parse() {
         TDatabaseDef db;
         while (token_.kind != TTokenKind::End) {
-            if (token_.kind != TTokenKind::Word) TLexer::Fail(token_.line, "expected a keyword (table, column, row, password)");
+            if (token_.kind != TTokenKind::Word) TLexer::Fail(token_.line, "expected a keyword (table, column, row, password, sql)");
             const std::string word = token_.text;
             const std::string keyword = LowerWord(word);
             const int line = token_.line;
             Advance();
             if (keyword == "password") {
                 db.password = ExpectString("password");
+            } else if (keyword == "sql") {
+                db.sql.push_back(ExpectString("sql"));
             } else if (keyword == "table") {
                 TTableDef t;
                 t.name = ExpectString("table");
@@ -181,7 +183,7 @@ public:
                                                   std::to_string(t.columns.size()) + ")");
                 t.rows.push_back(std::move(row));
             } else {
-                TLexer::Fail(line, "unknown keyword \"" + word + "\" (known: table, column, row, password)");
+                TLexer::Fail(line, "unknown keyword \"" + word + "\" (known: table, column, row, password, sql)");
             }
         }
         return db;

@@ -9,6 +9,7 @@
 //   column "ID" long autonumber        long, integer, byte, boolean, double
 //   row "Faith" "{\rtf1 ...}"          one value per column, in order
 //   row "Love" NULL
+//   sql "CREATE INDEX i ON t(a)"      SQLite only: run after the tables
 //
 // A row takes exactly as many values as its table has columns and may run
 // over several lines. A value is NULL, a number (12, -3, 1.5), true or

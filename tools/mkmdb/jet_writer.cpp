@@ -557,6 +557,7 @@ TPhysTable UserTable(const TTableDef& def) {
 }  // namespace
 
 void ValidateDatabase(const TDatabaseDef& database) {
+    if (!database.sql.empty()) throw Error("sql statements are for SQLite databases only (tovra-mksqlite)");
     const auto password = Utf16OrThrow(database.password, "the database password");
     if (password.size() > kJetPasswordLength)
         throw Error("the database password is longer than 20 characters");

@@ -38,6 +38,9 @@ struct TTableDef {
 struct TDatabaseDef {
     std::vector<TTableDef> tables;
     std::string password;  // empty: no database password (at most 20 characters)
+    // SQL statements run after the tables are filled; only the SQLite writer
+    // (tools/mksqlite) takes them.
+    std::vector<std::string> sql;
 };
 
 // Checks everything the writer relies on and throws tovra::Error with a clear
@@ -45,7 +48,8 @@ struct TDatabaseDef {
 // (letter case ignored, as Access does), Text lengths outside 1-255, a row
 // with the wrong number of cells, a value too long for its Text column, a
 // number that is malformed or out of its type's range, invalid UTF-8, a NULL
-// Boolean, a password that is too long, a row too large for a page.
+// Boolean, a password that is too long, a row too large for a page, SQL
+// statements (which a Jet file cannot run).
 void ValidateDatabase(const TDatabaseDef& database);
 
 // The complete file image. Validates first.
