@@ -194,8 +194,12 @@ void TForm1::CreateComponents() {
 
     OpenDialog1.Name = "OpenDialog1";
     OpenDialog1.Title = "Select Input File(s)";
+    // Every module first, then each generation on its own.
     OpenDialog1.Filter =
-        "e-Sword MS Access Databases|*.bbl;*.top;*.cmt;*.dct; *.not|MS Access Database|*.mdb|All Files|*.*";
+        "e-Sword Modules|*.bbl;*.top;*.cmt;*.dct;*.not;*.bblx;*.topx;*.cmtx;*.dctx;*.notx|"
+        "e-Sword MS Access Databases|*.bbl;*.top;*.cmt;*.dct; *.not|"
+        "e-Sword 9+ SQLite Databases|*.bblx;*.topx;*.cmtx;*.dctx;*.notx|"
+        "MS Access Database|*.mdb|All Files|*.*";
     OpenDialog1.FilterIndex = 1;
     OpenDialog1.AllowMultiSelect = true;
     OpenDialog1.FileMustExist = true;

@@ -40,7 +40,10 @@ TEST_F(CommandsTest, InputChooserReplacesTheListAndCancelKeepsIt) {
     const TOpenDialog& chooser = dialogs_.fileChoosers[0];
     EXPECT_EQ(chooser.Title, "Select Input File(s)");
     EXPECT_EQ(chooser.Filter,
-              "e-Sword MS Access Databases|*.bbl;*.top;*.cmt;*.dct; *.not|MS Access Database|*.mdb|All Files|*.*");
+              "e-Sword Modules|*.bbl;*.top;*.cmt;*.dct;*.not;*.bblx;*.topx;*.cmtx;*.dctx;*.notx|"
+              "e-Sword MS Access Databases|*.bbl;*.top;*.cmt;*.dct; *.not|"
+              "e-Sword 9+ SQLite Databases|*.bblx;*.topx;*.cmtx;*.dctx;*.notx|"
+              "MS Access Database|*.mdb|All Files|*.*");
     EXPECT_EQ(chooser.FilterIndex, 1);
     EXPECT_TRUE(chooser.AllowMultiSelect);
     EXPECT_TRUE(chooser.FileMustExist);

@@ -115,6 +115,10 @@ TEST(FileFilterTest, ChooserFiltersBecomeQtNameFilters) {
         {"e-Sword MS Access Databases|*.bbl;*.top;*.cmt;*.dct; *.not|MS Access Database|*.mdb|All Files|*.*",
          {"e-Sword MS Access Databases (*.bbl *.top *.cmt *.dct *.not)", "MS Access Database (*.mdb)",
           "All Files (*)"}},
+        {"e-Sword Modules|*.bbl;*.top;*.cmt;*.dct;*.not;*.bblx;*.topx;*.cmtx;*.dctx;*.notx|"
+         "e-Sword 9+ SQLite Databases|*.bblx;*.topx;*.cmtx;*.dctx;*.notx",
+         {"e-Sword Modules (*.bbl *.top *.cmt *.dct *.not *.bblx *.topx *.cmtx *.dctx *.notx)",
+          "e-Sword 9+ SQLite Databases (*.bblx *.topx *.cmtx *.dctx *.notx)"}},
         {"Lectern 5 KJV Module|kjv.lt5bible", {"Lectern 5 KJV Module (kjv.lt5bible)"}},
         {"", {}},
         {"Name only", {"Name only (*)"}},

@@ -67,12 +67,30 @@ TEST_F(CliTest, UsageErrorsAndHelp) {
         {"--bogus x.dct", 2, "unknown option '--bogus'"},
         {"--out", 2, "option --out needs a value"},
         {"--help", 0, "Exit status"},
+        {"--help", 0, "(.bblx, .cmtx, .dctx, .topx, .notx)"},
     };
     for (const auto& c : cases) {
         Result r = Run(c.args);
         EXPECT_EQ(r.status, c.status) << c.args;
         EXPECT_NE((r.out + r.err).find(c.text), std::string::npos) << c.args << ": " << r.out << r.err;
     }
+}
+
+TEST_F(CliTest, SqliteModulesConvertUnderTheirNamesWithoutExtension) {
+    const std::string notes = Database("notes.notx");
+    const std::string encrypted = Database("encrypted-license.bblx");
+    Result r = Run("--out '" + out_.path() + "' '" + notes + "' '" + encrypted + "'");
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_NE(r.out.find("Extracting entries from VERSE NOTES.\nConverting RTF to HTML...\nWriting entries to \"" +
+                         out_.path() + "/notes_loom.txt\"\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("FAILED TO OPEN DATABASE: \"The module '" + encrypted +
+                         "' is encrypted and cannot be converted.\"\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_TRUE(std::filesystem::exists(out_ / "notes_loom.txt"));
+    EXPECT_FALSE(std::filesystem::exists(out_ / "encrypted-license_loom.txt"));
 }
 
 TEST_F(CliTest, ModuleThatCannotLoadStopsBeforeTheRun) {
