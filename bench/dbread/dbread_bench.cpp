@@ -1,12 +1,15 @@
 // Reading time of full-size synthetic modules through the db/ layer, beside
-// mdb-export on the same table in the same run.
+// the command-line tool of the same database kind on the same table in the
+// same run.
 //
 //   dbread_bench [DIR]     DIR keeps the generated modules (default: a
 //                          temporary folder, removed at the end)
 //
 // For each module it prints the best of several runs of: our reader opening
 // the file and reading every row's fields the way the converter does, and
-// `mdb-export FILE TABLE > /dev/null`; then ours / mdb-export.
+// the tool: `mdb-export FILE TABLE > /dev/null` for the Access modules,
+// `sqlite3 FILE 'select * from TABLE' > /dev/null` for the SQLite Bible;
+// then ours / tool.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -23,6 +26,7 @@
 
 #include "bench/dbread/synthetic_modules.h"
 #include "db/access_reader.h"
+#include "tools/mksqlite/sqlite_writer.h"
 
 extern char** environ;
 
@@ -43,14 +47,16 @@ double Seconds(const std::function<void()>& work) {
     return best;
 }
 
-// Runs mdb-export with its output thrown away; false when it fails.
-bool RunMdbExport(const std::string& file, const std::string& table) {
+// Runs a tool with its output thrown away; false when it fails.
+bool RunTool(const std::vector<std::string>& args) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    const char* argv[] = {"mdb-export", file.c_str(), table.c_str(), nullptr};
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
     pid_t pid = 0;
-    const int rc = posix_spawnp(&pid, "mdb-export", &actions, nullptr, const_cast<char**>(argv), environ);
+    const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0) return false;
     int status = 0;
@@ -64,6 +70,12 @@ struct TModule {
     std::vector<std::string> integerFields;
     std::vector<std::string> stringFields;
     size_t expectedRows;
+    bool sqlite = false;
+
+    std::vector<std::string> Tool() const {
+        if (sqlite) return {"sqlite3", file, "select * from " + table};
+        return {"mdb-export", file, table};
+    }
 };
 
 // Reads every row as the converter does; returns rows and bytes read.
@@ -105,10 +117,18 @@ int main(int argc, char** argv) {
              [] { return bench::SyntheticDictionary(10000); }},
             {{(dir / "bench-commentary.cmt").string(), "Commentary", {"Book ID", "Chapter", "Start Verse"}, {"Comments"}, 20000},
              [&] { return bench::SyntheticCommentary(versification, 20000); }},
+            {{(dir / "bench-bible.bblx").string(), "Bible", {"Book", "Chapter", "Verse"}, {"Scripture"}, 31102, true},
+             [&] { return bench::SyntheticSqliteBible(versification); }},
         };
-        std::printf("%-22s %8s %10s %12s %12s %8s\n", "module", "rows", "MB", "ours (s)", "mdb-export", "ratio");
+        std::printf("%-22s %8s %10s %12s %12s %12s %8s\n", "module", "rows", "MB", "ours (s)", "tool", "tool (s)",
+                    "ratio");
         for (auto& e : entries) {
-            if (!fs::exists(e.module.file)) mkmdb::WriteJetFile(e.make(), e.module.file);
+            if (!fs::exists(e.module.file)) {
+                if (e.module.sqlite)
+                    mksqlite::WriteSqliteFile(e.make(), e.module.file);
+                else
+                    mkmdb::WriteJetFile(e.make(), e.module.file);
+            }
             const auto [rows, bytes] = ReadThroughDb(e.module);
             if (rows != e.module.expectedRows) {
                 std::fprintf(stderr, "%s: read %zu rows, expected %zu\n", e.module.file.c_str(), rows, e.module.expectedRows);
@@ -117,13 +137,15 @@ int main(int argc, char** argv) {
             (void)bytes;
             const double ours = Seconds([&] { ReadThroughDb(e.module); });
             bool exported = true;
-            const double theirs = Seconds([&] { exported = RunMdbExport(e.module.file, e.module.table) && exported; });
+            const std::vector<std::string> tool = e.module.Tool();
+            const double theirs = Seconds([&] { exported = RunTool(tool) && exported; });
             if (!exported) {
-                std::fprintf(stderr, "mdb-export failed on %s\n", e.module.file.c_str());
+                std::fprintf(stderr, "%s failed on %s\n", tool[0].c_str(), e.module.file.c_str());
                 return 1;
             }
-            std::printf("%-22s %8zu %10.1f %12.3f %12.3f %8.2f\n", fs::path(e.module.file).filename().c_str(), rows,
-                        static_cast<double>(fs::file_size(e.module.file)) / 1e6, ours, theirs, ours / theirs);
+            std::printf("%-22s %8zu %10.1f %12.3f %12s %12.3f %8.2f\n", fs::path(e.module.file).filename().c_str(),
+                        rows, static_cast<double>(fs::file_size(e.module.file)) / 1e6, ours, tool[0].c_str(), theirs,
+                        ours / theirs);
         }
         if (!keep) fs::remove_all(dir);
     } catch (const std::exception& e) {

@@ -1,6 +1,7 @@
 // tovra-modulegen OUTDIR [VERSIFICATION]: writes the full-size synthetic
 // modules bench-bible.bbl (31,102 verses), bench-dictionary.dct (10,000
-// entries) and bench-commentary.cmt (20,000 verse notes) into OUTDIR.
+// entries), bench-commentary.cmt (20,000 verse notes) and the SQLite Bible
+// bench-bible.bblx (the same 31,102 verses) into OUTDIR.
 #include <chrono>
 #include <cstdio>
 #include <exception>
@@ -8,6 +9,7 @@
 #include <string>
 
 #include "bench/dbread/synthetic_modules.h"
+#include "tools/mksqlite/sqlite_writer.h"
 
 int main(int argc, char** argv) {
     if (argc < 2 || argc > 3) {
@@ -22,14 +24,19 @@ int main(int argc, char** argv) {
         const struct {
             const char* name;
             mkmdb::TDatabaseDef db;
+            bool sqlite;
         } modules[] = {
-            {"bench-bible.bbl", bench::SyntheticBible(versification)},
-            {"bench-dictionary.dct", bench::SyntheticDictionary(10000)},
-            {"bench-commentary.cmt", bench::SyntheticCommentary(versification, 20000)},
+            {"bench-bible.bbl", bench::SyntheticBible(versification), false},
+            {"bench-dictionary.dct", bench::SyntheticDictionary(10000), false},
+            {"bench-commentary.cmt", bench::SyntheticCommentary(versification, 20000), false},
+            {"bench-bible.bblx", bench::SyntheticSqliteBible(versification), true},
         };
         for (const auto& m : modules) {
             const auto start = std::chrono::steady_clock::now();
-            mkmdb::WriteJetFile(m.db, (dir / m.name).string());
+            if (m.sqlite)
+                mksqlite::WriteSqliteFile(m.db, (dir / m.name).string());
+            else
+                mkmdb::WriteJetFile(m.db, (dir / m.name).string());
             const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             std::printf("%-22s %8zu rows  %10ju bytes  written in %.3f s\n", m.name, m.db.tables.back().rows.size(),
                         static_cast<uintmax_t>(std::filesystem::file_size(dir / m.name)), s);

@@ -129,6 +129,15 @@ TDatabaseDef SyntheticBible(const std::vector<TChapterSize>& versification) {
     return db;
 }
 
+TDatabaseDef SyntheticSqliteBible(const std::vector<TChapterSize>& versification) {
+    TDatabaseDef db = SyntheticBible(versification);
+    for (TTableDef& table : db.tables)
+        for (auto& column : table.columns)
+            if (column.name == "Book ID") column.name = "Book";
+    db.sql.push_back("CREATE INDEX BookChapterVerseIndex ON Bible (Book, Chapter, Verse)");
+    return db;
+}
+
 TDatabaseDef SyntheticDictionary(int entries) {
     TRandom r(0xD1C7);
     TDatabaseDef db;

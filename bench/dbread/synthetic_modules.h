@@ -26,6 +26,11 @@ std::vector<TChapterSize> LoadVersification(const std::string& path);
 // {\cf11 H1234} Strong's groups.
 mkmdb::TDatabaseDef SyntheticBible(const std::vector<TChapterSize>& versification);
 
+// The same Bible as an e-Sword 9+ SQLite module (.bblx): "Bible" with Book,
+// Chapter, Verse, Scripture and the index e-Sword keeps on the reference.
+// Written by mksqlite::WriteSqliteFile.
+mkmdb::TDatabaseDef SyntheticSqliteBible(const std::vector<TChapterSize>& versification);
+
 // "Dictionary": Topic, Definition; `entries` RTF entries with font and
 // colour tables, bold, italic and colour groups.
 mkmdb::TDatabaseDef SyntheticDictionary(int entries);

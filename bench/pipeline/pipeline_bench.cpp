@@ -1,6 +1,7 @@
 // Whole conversion runs over full-size modules: a Bible of 31,102 verses
-// (as text and as HTML), a dictionary of 10,000 RTF entries and a commentary
-// of 20,000 verse notes. Prints the time of each run and its entries per
+// (as text and as HTML, and as text from the same Bible as a SQLite
+// module), a dictionary of 10,000 RTF entries and a commentary of 20,000
+// verse notes. Prints the time of each run and its entries per
 // second: open, read, convert every entry and write the output file.
 //
 //   pipeline_bench [WORKDIR]
@@ -15,6 +16,7 @@
 #include "engine/conversion_run.h"
 #include "refbible/module.h"
 #include "tools/mkmodule/module_builder.h"
+#include "tools/mksqlite/sqlite_writer.h"
 
 namespace {
 
@@ -51,6 +53,8 @@ int main(int argc, char** argv) {
             {"commentary.cmt", tovra::bench::SyntheticCommentary(versification, 20000), 31102},
         };
         for (auto& m : modules) tovra::mkmdb::WriteJetFile(m.def, (dir / m.file).string());
+        tovra::mksqlite::WriteSqliteFile(tovra::bench::SyntheticSqliteBible(versification),
+                                         (dir / "bible-sqlite.bblx").string());
 
         const std::string modulePath = (dir / "kjv.lt5bible").string();
         tovra::mkmodule::WriteModuleFile(
@@ -73,6 +77,7 @@ int main(int argc, char** argv) {
         } cases[] = {
             {"Bible as text (31,102 verses)", "bible.bbl", true, 31102},
             {"Bible as HTML (31,102 verses)", "bible.bbl", false, 31102},
+            {"SQLite Bible as text (31,102 verses)", "bible-sqlite.bblx", true, 31102},
             {"dictionary (10,000 RTF entries)", "dictionary.dct", true, 10000},
             {"commentary (20,000 notes on 31,102 verses)", "commentary.cmt", true, 31102},
         };
