@@ -79,6 +79,16 @@ TEST(DescriptionParser, TablesColumnsAndRows) {
     EXPECT_TRUE(db.tables[1].rows.empty());
 }
 
+TEST(DescriptionParser, SqlStatementsAreKeptInOrder) {
+    const auto db = ParseDescription(
+        "sql \"CREATE TABLE t (a)\"\n"
+        "table \"T\"\n  column \"C\" memo\n  row \"x\"\n"
+        "SQL \"INSERT INTO t VALUES ('say \\\"hi\\\"')\"\n");
+    EXPECT_EQ(db.sql, (std::vector<std::string>{"CREATE TABLE t (a)", "INSERT INTO t VALUES ('say \"hi\"')"}));
+    ASSERT_EQ(db.tables.size(), 1u);
+    EXPECT_EQ(db.tables[0].rows.size(), 1u);
+}
+
 TEST(DescriptionParser, ErrorsNameTheLine) {
     const struct {
         const char* source;
@@ -100,6 +110,7 @@ TEST(DescriptionParser, ErrorsNameTheLine) {
         {"table \"T\"\ncolumn \"C\" memo\nrow \"ab\" * 999999999 * 9\n", "line 3"},
         {"table \"T\"\ncolumn \"C\" memo\nrow \"abc\" * 999999999\n", "value longer than 1 GB"},
         {"table \"T\"\ncolumn \"C\" memo\nrow @\n", "line 3: unexpected character '@'"},
+        {"table \"T\"\nsql CREATE\n", "line 2: expected a quoted name after sql"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.source);

@@ -51,6 +51,8 @@ TEST(JetWriterValidation, RefusesWhatItCannotHonour) {
         {"Text length 0", [](TDatabaseDef& d) { d.tables[0].columns[0].length = 0; }, "Text length 0 is outside 1-255"},
         {"empty table name", [](TDatabaseDef& d) { d.tables[0].name.clear(); }, "a table has an empty name"},
         {"password too long", [](TDatabaseDef& d) { d.password = std::string(21, 'p'); }, "longer than 20 characters"},
+        {"sql statements", [](TDatabaseDef& d) { d.sql.push_back("CREATE INDEX i ON Dictionary (Topic)"); },
+         "sql statements are for SQLite databases only"},
         {"row larger than a page", [](TDatabaseDef& d) {
              auto& t = d.tables[0];
              t.columns = {};
