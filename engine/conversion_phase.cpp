@@ -23,6 +23,9 @@ TEntryConverter::TEntryConverter(TRichDoc* document)
     : ownDocument_(document ? nullptr : std::make_unique<TRichDoc>()),
       RichDoc1(document ? *document : *ownDocument_) {
     readerProperties_.UseConversionSettings();
+    // Characters outside the ANSI code page travel through the document as
+    // markers and end as character references.
+    readerProperties_.UnmappableChar = &AppendUnicodeMarker;
 }
 
 void TEntryConverter::ConvertEntries(ModuleKind kind, EntryList& entries, bool removeFonts, bool& hasItalics,

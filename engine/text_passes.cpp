@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <string>
 
 
 namespace tovra {
@@ -30,6 +31,12 @@ std::string MarkUnicodeEscapes(std::string_view text) {
     std::string out;
     mark.ReplaceAll(text, out);
     return out;
+}
+
+void AppendUnicodeMarker(char32_t codePoint, std::string& out) {
+    out += "[tovraUC";
+    out += std::to_string(static_cast<uint32_t>(codePoint));
+    out += ']';
 }
 
 std::string UnmarkUnicodeEscapes(std::string_view text) {

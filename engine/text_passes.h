@@ -82,6 +82,11 @@ struct TBiblePasses {
 // RTF Unicode escapes "\u8212?" become "[tovraUC8212]"; other fallback
 // characters, negative numbers and "\U" are left alone.
 std::string MarkUnicodeEscapes(std::string_view text);
+// Appends the marker of a character that 8-bit text cannot hold,
+// "[tovraUC955]" for U+03BB: the RTF reader writes every such character it
+// reads this way, so that it ends as the same reference as an escape that
+// was marked before reading.
+void AppendUnicodeMarker(char32_t codePoint, std::string& out);
 // "[tovraUC8212]" becomes the character reference "&#8212;".
 std::string UnmarkUnicodeEscapes(std::string_view text);
 // The part between the first upper-case "<BODY...>" tag and the next

@@ -325,4 +325,86 @@ void AppendUtf8(char32_t cp, std::string& out) {
     }
 }
 
+// ---------------------------------------------------------------------------
+// Byte-at-a-time decoders
+
+namespace {
+
+constexpr char16_t kReplacement = 0xFFFD;
+
+// Converts `n` bytes with `conv` into exactly one UTF-16 code unit; false
+// when the bytes are incomplete, invalid or give anything else. The flush
+// matters for CP1255 and CP1258, which hold a character back to compose it.
+bool ConvertOne(const Iconv& conv, const char* bytes, size_t n, char16_t& unit, bool& incomplete) {
+    char in[2] = {bytes[0], n > 1 ? bytes[1] : '\0'};
+    char out[16];
+    char* inPtr = in;
+    size_t inLeft = n;
+    char* outPtr = out;
+    size_t outLeft = sizeof out;
+    incomplete = false;
+    iconv(conv.get(), nullptr, nullptr, nullptr, nullptr);
+    if (iconv(conv.get(), &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1)) {
+        incomplete = errno == EINVAL;
+        return false;
+    }
+    if (iconv(conv.get(), nullptr, nullptr, &outPtr, &outLeft) == static_cast<size_t>(-1)) return false;
+    if (outPtr - out != 2) return false;
+    unit = static_cast<char16_t>(static_cast<unsigned char>(out[0]) | (static_cast<unsigned char>(out[1]) << 8));
+    return true;
+}
+
+bool IsDoubleByte(int codePage) {
+    return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950 || codePage == 1361;
+}
+
+std::unique_ptr<CodePageDecoder> BuildDecoder(int codePage) {
+    if (codePage == 65001) return nullptr;
+    Iconv conv("UTF-16LE", IconvName(codePage));
+    if (!conv.ok()) return nullptr;
+    auto decoder = std::make_unique<CodePageDecoder>();
+    const bool doubleByte = IsDoubleByte(codePage);
+    for (int b = 0; b < 256; ++b) {
+        const char byte = static_cast<char>(b);
+        char16_t unit = kReplacement;
+        bool incomplete = false;
+        if (ConvertOne(conv, &byte, 1, unit, incomplete)) {
+            decoder->single[b] = unit;
+        } else {
+            decoder->single[b] = kReplacement;
+            decoder->lead[b] = doubleByte && incomplete && b >= 0x80;
+        }
+    }
+    if (!doubleByte) return decoder;
+    decoder->pairs.assign(128 * 256, kReplacement);
+    for (int lead = 0x80; lead < 256; ++lead) {
+        if (!decoder->lead[lead]) continue;
+        for (int trail = 0; trail < 256; ++trail) {
+            const char bytes[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+            char16_t unit = kReplacement;
+            bool incomplete = false;
+            if (ConvertOne(conv, bytes, 2, unit, incomplete)) decoder->pairs[(lead - 0x80) * 256 + trail] = unit;
+        }
+    }
+    return decoder;
+}
+
+}  // namespace
+
+const CodePageDecoder* DecoderFor(int codePage) {
+    static std::mutex mutex;
+    static std::map<int, std::unique_ptr<CodePageDecoder>> decoders;
+    codePage = Normalize(codePage);
+    std::lock_guard<std::mutex> lock(mutex);
+    auto it = decoders.find(codePage);
+    if (it == decoders.end()) it = decoders.emplace(codePage, BuildDecoder(codePage)).first;
+    return it->second.get();
+}
+
+int AnsiByteOf(char32_t codePoint) {
+    static const SingleByteTable* const ansi = TableFor(kAnsiCodePage);
+    if (codePoint >= 0x10000 || !ansi) return -1;
+    return ansi->fromUnicode[codePoint];
+}
+
 }  // namespace tovra

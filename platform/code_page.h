@@ -7,8 +7,10 @@
 // code page cannot represent becomes "?", as the Windows conversions do.
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tovra {
 
@@ -46,5 +48,38 @@ std::string CodePageToUtf8(std::string_view text, int codePage);
 
 // Appends the UTF-8 form of one code point.
 void AppendUtf8(char32_t codePoint, std::string& out);
+
+// Decoding of 8-bit text a byte at a time, for readers that meet the bytes
+// of one character separately (RTF writes each byte of a double-byte
+// character as an escape of its own). Built from iconv on first use of a
+// code page and kept for the process.
+struct CodePageDecoder {
+    // The character of each byte on its own: U+FFFD for a byte that is no
+    // character by itself (undefined in the code page, or a lead byte).
+    std::array<char16_t, 256> single{};
+    // The bytes that start a two-byte character; none in a single-byte
+    // code page.
+    std::array<bool, 256> lead{};
+    // Double-byte code pages: the character of every lead byte (0x80 and
+    // above) with every byte after it, row by row; empty otherwise.
+    std::vector<char16_t> pairs;
+
+    // The character of a lead byte and the byte after it; U+FFFD when the
+    // two form none.
+    char16_t Pair(unsigned char leadByte, unsigned char trail) const {
+        if (pairs.empty() || leadByte < 0x80) return u'\uFFFD';
+        return pairs[(leadByte - 0x80u) * 256u + trail];
+    }
+};
+
+// The decoder of a single-byte or double-byte Windows code page (0 is the
+// ANSI one), or nullptr when iconv does not know the code page or its
+// characters take more than two bytes (UTF-8).
+const CodePageDecoder* DecoderFor(int codePage);
+
+// The byte of a character in the ANSI code page, or -1 when the code page
+// lacks it. Bytes that Windows-1252 leaves undefined stand for the C1
+// controls of the same value, as in CodePageToUtf16.
+int AnsiByteOf(char32_t codePoint);
 
 }  // namespace tovra

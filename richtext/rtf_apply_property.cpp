@@ -37,7 +37,7 @@ uint8_t TRDRTFReader::ApplyProperty(uint8_t code, int32_t p) {
     // \u and \uc act in every destination that reads anything.
     if (code == 48) return ApplyUnicode(p);
     if (code == 49) {
-        unicodeSkip_ = p;
+        state_.UnicodeSkip = p;
         return rtf_st_Ok;
     }
     switch (dest) {
@@ -447,12 +447,13 @@ uint8_t TRDRTFReader::ApplyUnicode(int32_t p) {
         case destSkip:
             return rtf_st_Ok;
         case destText:
-            // Without a wide-text consumer the fallback characters are the text.
-            if (!OnNewUnicodeText) return rtf_st_Ok;
-            skipCount_ = unicodeSkip_;
-            return AddWideChar(ch);
+            skipCount_ = state_.UnicodeSkip;
+            if (OnNewUnicodeText) return AddWideChar(ch);
+            // Without a wide-text consumer the character joins the 8-bit text.
+            AdjustTableLevel(true);
+            return AddUnicodeEscape(p);
         case destLevelText:
-            skipCount_ = unicodeSkip_;
+            skipCount_ = state_.UnicodeSkip;
             if (TRDRTFListLevel97* level = LastListLevel()) {
                 if (level->LevelTextW.empty()) level->LevelTextW = AnsiToWide(level->LevelText, codePage_);
                 level->LevelTextW.push_back(ch);
@@ -460,8 +461,8 @@ uint8_t TRDRTFReader::ApplyUnicode(int32_t p) {
             }
             return rtf_st_Ok;
         default: {
-            if (unicodeSkip_ <= 0) return rtf_st_Ok;
-            skipCount_ = unicodeSkip_;
+            if (state_.UnicodeSkip <= 0) return rtf_st_Ok;
+            skipCount_ = state_.UnicodeSkip;
             for (char b : WideToAnsi(std::u16string_view(&ch, 1))) {
                 uint8_t status = HandleChar(static_cast<unsigned char>(b));
                 if (status != rtf_st_Ok) return status;

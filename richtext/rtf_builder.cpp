@@ -388,7 +388,6 @@ private:
     bool listMapBuilt_ = false;
     std::vector<int32_t> listMap_;
     std::vector<uint8_t> listStyleUsed_;
-    uint8_t runCharset_ = 0;
 
     // Reused buffers.
     std::string text_;
@@ -429,6 +428,7 @@ uint8_t TRDRTFDocumentBuilder::Fill(std::string_view rtf, TCustomRDData& target)
     case rtfhlColorTable: reader_.ConvertHighlight = rtf_hl_ColorTable; break;
     }
     reader_.DefCodePage = static_cast<int32_t>(style->DefCodePage);
+    reader_.UnmappableChar = settings_.UnmappableChar;
 
     uint8_t status = rtf_st_Exception;
     try {
@@ -475,8 +475,9 @@ void TRDRTFDocumentBuilder::OnText(const TRDRTFReader& reader, std::string_view 
     }
     TRDTextItemInfo item(styleNo, paraNo);
     if (style_->TextStyles.Items(styleNo).Unicode) {
-        // Text of a Unicode style is stored as UTF-16LE in the font's code page.
-        const std::u16string wide = CodePageToUtf16(text_, CharsetToCodePage(runCharset_));
+        // Text of a Unicode style is stored as UTF-16LE; the reader's runs
+        // are in the ANSI code page whatever the font.
+        const std::u16string wide = CodePageToUtf16(text_, kAnsiCodePage);
         text_.clear();
         for (char16_t u : wide) {
             text_ += static_cast<char>(u & 0xFF);
@@ -488,7 +489,6 @@ void TRDRTFDocumentBuilder::OnText(const TRDRTFReader& reader, std::string_view 
 }
 
 int32_t TRDRTFDocumentBuilder::TextStyleFor(const TRDRTFReader& reader) {
-    runCharset_ = 0;
     if (!AddStyles(settings_.TextStyleMode)) return settings_.TextStyleNo();
     const TRDRTFFontList& fonts = reader.Fonts();
     if (fonts.empty()) return 0;
@@ -501,7 +501,6 @@ int32_t TRDRTFDocumentBuilder::TextStyleFor(const TRDRTFReader& reader) {
     const std::string_view name = cp.FontNameOverride.empty() ? std::string_view(font.Name)
                                                                : std::string_view(cp.FontNameOverride);
     const uint8_t charset = font.Charset;
-    runCharset_ = charset;
     const int32_t size = cp.VShift != 0 ? RoundRatio(cp.Size, 2) : cp.Size;
     const int32_t spacing = scale_(cp.CharSpacing);
     const bool hyperlink = state.FieldInstruction.find("HYPERLINK") != std::string::npos;

@@ -18,6 +18,8 @@
 #include <memory>
 #include <string_view>
 
+#include "platform/code_page.h"
+
 namespace tovra {
 
 class TCustomRDData;
@@ -52,6 +54,10 @@ public:
     bool AutoHideTableGridLines = false;  // tables have no grid lines here
     bool LineBreaksAsParagraphs = false;
     TRDRTFHighlight ConvertHighlight = rtfhlColorTable;
+    // Writes a character of the text that the ANSI code page lacks (from a
+    // \u escape or text in another code page) into the document's 8-bit
+    // text; when null it becomes "?".
+    UnmappableHandler UnmappableChar = nullptr;
 
     int32_t TextStyleNo() const { return textStyleNo_; }
     int32_t ParaStyleNo() const { return paraStyleNo_; }

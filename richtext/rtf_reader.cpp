@@ -93,6 +93,7 @@ void TRDRTFReaderState::Assign(const TRDRTFReaderState& s) {
     InputMode = s.InputMode;
     BorderTarget = s.BorderTarget;
     HeaderFooter = s.HeaderFooter;
+    UnicodeSkip = s.UnicodeSkip;
 }
 
 void TRDRTFReaderState::Reset() {
@@ -108,6 +109,7 @@ void TRDRTFReaderState::Reset() {
     FieldResultDone = false;
     DefaultFont = 0;
     HeaderFooter = rtf_hf_MainText;
+    UnicodeSkip = 1;
 }
 
 TRDRTFRowProperties& TRDRTFReaderState::Row() {
@@ -145,13 +147,16 @@ void TRDRTFReader::Reset() {
     state_.Reset();
     pendingText_.clear();
     pendingWideText_.clear();
+    pendingLead_ = 0;
+    leadDecoder_ = nullptr;
+    pendingHigh_ = 0;
     pendingPosition_ = rtf_ts_NewPara;
     pushedBack_ = false;
     numberingMarker_.reset();
     sectionLevel_ = 0;
     codePage_ = DefCodePage;
-    unicodeSkip_ = 1;
     skipCount_ = 0;
+    fontNameDone_ = false;
     depth_ = 0;
     tableLevel_ = 0;
     forceEmit_ = false;
@@ -244,7 +249,7 @@ uint8_t TRDRTFReader::MainLoop() {
                 if (state_.InputMode == rtf_im_Normal) {
                     if (skipCount_ == 0 && state_.Destination == destText && pendingWideText_.empty() &&
                         kPlainText.plain[c])
-                        TakePlainText(c);
+                        status = TakePlainText(c);
                     else if (skipCount_ > 0)
                         --skipCount_;
                     else
@@ -272,28 +277,41 @@ uint8_t TRDRTFReader::MainLoop() {
     }
 }
 
-// Body text without markup: the same as adding each byte with AddChar (the
-// table level is adjusted once, as nothing between the bytes can change
-// it), but the bytes that follow in the buffer are appended in one step.
-void TRDRTFReader::TakePlainText(unsigned char first) {
+// Body text without markup: the same as adding each byte with AddTextByte
+// (the table level is adjusted once, as nothing between the bytes can
+// change it), but the bytes that follow in the buffer are taken in one
+// step, and appended as they are when they need no decoding: ASCII, or
+// text in the ANSI code page.
+uint8_t TRDRTFReader::TakePlainText(unsigned char first) {
     AdjustTableLevel(true);
-    pendingText_.push_back(static_cast<char>(first));
-    if (pushedBack_) return;
+    if (pushedBack_ || pendingLead_ != 0 || pendingHigh_ != 0) return AddTextByte(first);
     const unsigned char* begin = buffer_.get() + bufferPos_;
     const unsigned char* end = buffer_.get() + bufferLen_;
     const unsigned char* p = begin;
-    while (p < end && kPlainText.plain[*p]) ++p;
-    if (p == begin) return;
-    pendingText_.append(reinterpret_cast<const char*>(begin), static_cast<size_t>(p - begin));
+    unsigned bits = first;
+    while (p < end && kPlainText.plain[*p]) bits |= *p++;
     bufferPos_ += static_cast<size_t>(p - begin);
-    lastChar_ = p[-1];
+    if (p != begin) lastChar_ = p[-1];
+    if ((bits & 0x80) == 0 || !TextDecoder()) {
+        pendingText_.push_back(static_cast<char>(first));
+        pendingText_.append(reinterpret_cast<const char*>(begin), static_cast<size_t>(p - begin));
+        return rtf_st_Ok;
+    }
+    uint8_t status = AddTextByte(first);
+    for (const unsigned char* q = begin; q < p && status == rtf_st_Ok; ++q) status = AddTextByte(*q);
+    return status;
 }
 
 uint8_t TRDRTFReader::ReadControl() {
     if (AtEnd()) return rtf_st_EndAfterBackslash;
     unsigned char c = NextChar();
     if (!IsLetter(c)) {
-        // A control symbol; the skip count does not apply to it.
+        // A control symbol. As a fallback after \u it counts as one
+        // character; the apostrophe counts with its hex pair instead.
+        if (skipCount_ > 0 && c != '\'') {
+            --skipCount_;
+            return rtf_st_Ok;
+        }
         char symbol = static_cast<char>(c);
         return Dispatch(std::string_view(&symbol, 1), 0, false);
     }
@@ -335,9 +353,12 @@ uint8_t TRDRTFReader::ReadControl() {
 uint8_t TRDRTFReader::Dispatch(std::string_view keyword, int32_t p, bool hasParam) {
     const TRDRTFsymbol* sym = FindRtfKeyword(keyword);
     if (!sym) {
-        if (starSeen_) state_.Destination = destSkip;
-        starSeen_ = false;
-        return rtf_st_Ok;
+        if (starSeen_) {
+            state_.Destination = destSkip;
+            starSeen_ = false;
+            return rtf_st_Ok;
+        }
+        return DispatchUnknown(keyword);
     }
     starSeen_ = false;
     switch (sym->Kind) {
@@ -377,6 +398,21 @@ uint8_t TRDRTFReader::Dispatch(std::string_view keyword, int32_t p, bool hasPara
     return rtf_st_BadKeyword;
 }
 
+// Keywords outside the table that still carry meaning: the text symbols
+// and the document code pages. Every other one is ignored.
+uint8_t TRDRTFReader::DispatchUnknown(std::string_view keyword) {
+    if (keyword.size() == 1) {
+        if (keyword[0] == '~') return AddTextSymbol(0xA0);  // no-break space
+        if (keyword[0] == '_') return AddTextSymbol('-');   // non-breaking hyphen
+        return rtf_st_Ok;                                   // \- (optional hyphen) and others
+    }
+    if (state_.Destination == destSkip) return rtf_st_Ok;
+    if (keyword == "mac") codePage_ = 10000;
+    else if (keyword == "pc") codePage_ = 437;
+    else if (keyword == "pca") codePage_ = 850;
+    return rtf_st_Ok;
+}
+
 uint8_t TRDRTFReader::OpenGroup() {
     if (depth_ >= kMaxGroupDepth) return rtf_st_NoState;
     try {
@@ -411,6 +447,8 @@ uint8_t TRDRTFReader::CloseGroup() {
         uint8_t status = EndDestination(current);
         if (status != rtf_st_Ok) return status;
     }
+    // A font entry's group has ended: its name is complete.
+    if (current == destFontTable && saved.Destination == destFontTable) fontNameDone_ = true;
     if (state_.HeaderFooter != saved.HeaderFooter && state_.HeaderFooter != rtf_hf_MainText &&
         OnHeaderFooter)
         OnHeaderFooter(*this, state_.HeaderFooter, false);
@@ -442,12 +480,18 @@ uint8_t TRDRTFReader::HandleChar(unsigned char c) {
                 NotifyMarkerUpdate();
                 return rtf_st_Ok;
             }
-            return AddChar(c, true, true);
+            if (c == 0) return AddChar(c, true, true);
+            return AddTextByte(c);
         case destFontTable:
-            if (c != ';') {
-                if (fonts_.empty()) throw ReadFailure("font name before the first font");
-                fonts_.back().Name.push_back(static_cast<char>(c));
+            if (c == ';') {
+                fontNameDone_ = !fonts_.empty();
+                return rtf_st_Ok;
             }
+            // White space before the first entry and between entries lays
+            // the table out; it is no part of a name.
+            if ((c == ' ' || c == '\t') && (fonts_.empty() || fontNameDone_)) return rtf_st_Ok;
+            if (fonts_.empty()) throw ReadFailure("font name before the first font");
+            fonts_.back().Name.push_back(static_cast<char>(c));
             return rtf_st_Ok;
         case destColorTable:
             if (c == ';') colors_.push_back(kRtfDefaultColor);
@@ -490,6 +534,10 @@ uint8_t TRDRTFReader::HandleChar(unsigned char c) {
 uint8_t TRDRTFReader::AddChar(unsigned char c, bool closeTables, bool adjustTables) {
     if (adjustTables) AdjustTableLevel(closeTables);
     if (c == 0 || c == 10 || c == 13) {
+        if (pendingLead_ != 0 || pendingHigh_ != 0) {
+            uint8_t status = ResolvePendingText();
+            if (status != rtf_st_Ok) return status;
+        }
         TRDRTFPosition n = c == 10 ? rtf_ts_NewPara : c == 13 ? rtf_ts_NewLine : rtf_ts_ContinuePara;
         uint8_t status = Emit(n);
         if (status != rtf_st_Ok) return status;
@@ -512,6 +560,133 @@ uint8_t TRDRTFReader::AddWideChar(char16_t c) {
     }
     if (c != 0) pendingWideText_.push_back(c);
     return rtf_st_Ok;
+}
+
+// A byte of body text (neither 0 nor a line end), in the code page of the
+// current font.
+uint8_t TRDRTFReader::AddTextByte(unsigned char c) {
+    AdjustTableLevel(true);
+    if (pendingHigh_ != 0) {
+        pendingHigh_ = 0;
+        uint8_t status = AddCodePoint(0xFFFD);
+        if (status != rtf_st_Ok) return status;
+    }
+    if (pendingLead_ != 0) {
+        const unsigned char lead = pendingLead_;
+        pendingLead_ = 0;
+        const char16_t ch = leadDecoder_->Pair(lead, c);
+        if (ch != 0xFFFD) return AddCodePoint(ch);
+        uint8_t status = AddCodePoint(0xFFFD);
+        // A non-ASCII byte after a lead byte is taken with it as one bad
+        // character; an ASCII one is read again on its own.
+        if (status != rtf_st_Ok || c >= 0x80) return status;
+    }
+    if (c < 0x80) return AddChar(c, false, false);
+    const CodePageDecoder* decoder = TextDecoder();
+    if (!decoder) return AddChar(c, false, false);
+    if (decoder->lead[c]) {
+        pendingLead_ = c;
+        leadDecoder_ = decoder;
+        return rtf_st_Ok;
+    }
+    return AddCodePoint(decoder->single[c]);
+}
+
+// \~ and \_: a character in body text, a byte elsewhere.
+uint8_t TRDRTFReader::AddTextSymbol(char32_t codePoint) {
+    if (state_.Destination != destText) return HandleChar(static_cast<unsigned char>(codePoint));
+    AdjustTableLevel(true);
+    uint8_t status = ResolvePendingText();
+    if (status != rtf_st_Ok) return status;
+    return AddCodePoint(codePoint);
+}
+
+// The character of a \u escape in body text (the table level is adjusted).
+uint8_t TRDRTFReader::AddUnicodeEscape(int32_t p) {
+    char32_t cp = 0xFFFD;
+    if (p < 0 && p >= -32768)
+        cp = static_cast<char32_t>(p + 65536);
+    else if (p >= 0 && p <= 0x10FFFF)
+        cp = static_cast<char32_t>(p);
+    if (pendingLead_ != 0) {
+        pendingLead_ = 0;
+        uint8_t status = AddCodePoint(0xFFFD);
+        if (status != rtf_st_Ok) return status;
+    }
+    if (pendingHigh_ != 0) {
+        const char32_t high = pendingHigh_;
+        pendingHigh_ = 0;
+        if (cp >= 0xDC00 && cp <= 0xDFFF) return AddCodePoint(0x10000 + ((high - 0xD800) << 10) + (cp - 0xDC00));
+        uint8_t status = AddCodePoint(0xFFFD);
+        if (status != rtf_st_Ok) return status;
+    }
+    if (cp >= 0xD800 && cp <= 0xDBFF) {
+        pendingHigh_ = static_cast<char16_t>(cp);
+        return rtf_st_Ok;
+    }
+    if (cp >= 0xDC00 && cp <= 0xDFFF) cp = 0xFFFD;
+    return AddCodePoint(cp);
+}
+
+// One character of body text: its ANSI byte, or what UnmappableChar writes.
+uint8_t TRDRTFReader::AddCodePoint(char32_t codePoint) {
+    const int byte = AnsiByteOf(codePoint);
+    if (byte == 0) return rtf_st_Ok;
+    if (byte == 10 || byte == 13) return HandleChar(static_cast<unsigned char>(byte));
+    if (byte > 0) return AddChar(static_cast<unsigned char>(byte), false, false);
+    unmappable_.clear();
+    if (UnmappableChar)
+        UnmappableChar(codePoint, unmappable_);
+    else
+        unmappable_ = "?";
+    if (!pendingWideText_.empty()) {
+        uint8_t status = AddChar(0, false, false);
+        if (status != rtf_st_Ok) return status;
+    }
+    pendingText_ += unmappable_;
+    return rtf_st_Ok;
+}
+
+// A lead byte or a high surrogate that nothing completed becomes U+FFFD.
+uint8_t TRDRTFReader::ResolvePendingText() {
+    if (pendingLead_ != 0) {
+        pendingLead_ = 0;
+        uint8_t status = AddCodePoint(0xFFFD);
+        if (status != rtf_st_Ok) return status;
+    }
+    if (pendingHigh_ != 0) {
+        pendingHigh_ = 0;
+        return AddCodePoint(0xFFFD);
+    }
+    return rtf_st_Ok;
+}
+
+// The code page of body text in the current font.
+int32_t TRDRTFReader::TextCodePage() const {
+    const int32_t document = codePage_ == 0 ? kAnsiCodePage : codePage_;
+    if (fonts_.empty()) return document;
+    const int32_t index = state_.CharProps.FontIndex;
+    const TRDRTFFont& font = fonts_[index >= 0 && static_cast<size_t>(index) < fonts_.size() ? index : 0];
+    switch (font.Charset) {
+        case 0:  // ANSI
+        case 1:  // default
+            return document;
+        case 2:  // symbol: the bytes are the font's own
+            return kAnsiCodePage;
+        default: {
+            const int codePage = CharsetToCodePage(font.Charset);
+            return codePage == 0 ? document : codePage;
+        }
+    }
+}
+
+const CodePageDecoder* TRDRTFReader::TextDecoder() {
+    const int32_t codePage = TextCodePage();
+    if (codePage != textDecoderPage_) {
+        textDecoderPage_ = codePage;
+        textDecoder_ = codePage == kAnsiCodePage ? nullptr : DecoderFor(codePage);
+    }
+    return textDecoder_;
 }
 
 uint8_t TRDRTFReader::Emit(TRDRTFPosition& n) {
@@ -787,6 +962,8 @@ uint8_t TRDRTFReader::FinishInput() {
     }
     if (!colors_.empty()) colors_.pop_back();
     if (depth_ > 0) return rtf_st_UnclosedGroup;
+    uint8_t status = ResolvePendingText();
+    if (status != rtf_st_Ok) return status;
     // The tables are closed: the last run follows them without reopening one.
     if (!pendingText_.empty()) return Flush(true, false);
     return rtf_st_Ok;
@@ -824,6 +1001,7 @@ void TRDRTFReader::AppendFont(int32_t number) {
     // A font's number never changes, so it is indexed at once.
     fontIndex_.Settle(number, static_cast<int32_t>(fonts_.size()));
     fonts_.emplace_back().Number = number;
+    fontNameDone_ = false;
 }
 
 void TRDRTFReader::AppendStyleSheetEntry() {

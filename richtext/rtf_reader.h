@@ -11,15 +11,17 @@
 // being unassigned changes how the reader reads):
 //
 //   OnNewText(reader, text, position)
-//       A text run (8-bit, in the reader's CodePage) in the formatting of
-//       reader.State(). `position` tells how the run begins: continuing the
-//       paragraph, on a new line, or as a new paragraph. Runs may be empty
-//       (an empty paragraph, or the visible run reported before hidden
-//       text). `text` is valid only during the call.
+//       A text run in the formatting of reader.State(), as 8-bit text in the
+//       ANSI code page (Windows-1252): see "Body text" below. `position`
+//       tells how the run begins: continuing the paragraph, on a new line,
+//       or as a new paragraph. Runs may be empty (an empty paragraph, or the
+//       visible run reported before hidden text). `text` is valid only
+//       during the call.
 //   OnNewUnicodeText(reader, text, position)
-//       A UTF-16 run. When unassigned, \u escapes in body text are ignored
-//       (their fallback characters are read as text) and \ldblquote & co.
-//       become their ASCII fallbacks.
+//       A UTF-16 run. When assigned, \u escapes in body text and
+//       \ldblquote & co. come as UTF-16 runs; when unassigned, \u escapes
+//       join the 8-bit text (below) and \ldblquote & co. become their ASCII
+//       fallbacks.
 //   OnUpdateMarker(reader)
 //       The numbering marker of the current paragraph
 //       (State().ParaProps.Marker) may be finalised; called before and after
@@ -40,6 +42,22 @@
 // are not decoded: picture groups are skipped, and INCLUDEPICTURE fields
 // are ignored.
 //
+// Body text. Every character of the body reaches OnNewText as what it is:
+// a character that the ANSI code page has as its byte, any other through
+// UnmappableChar ("?" when unset). 8-bit text (raw bytes and \'hh escapes)
+// is decoded with the code page of the current font's \fcharset; charsets
+// 0 and 1, unknown charsets and text without a font table use the
+// document's code page (\ansicpg, \mac, \pc, \pca; Windows-1252 by
+// default); a symbol font (charset 2) keeps its bytes. The two bytes of a
+// double-byte character may come raw or as two escapes. \u escapes take
+// signed values (negative ones count from 65536), a surrogate pair written
+// as two escapes gives one character, and \ucN (kept per group) tells how
+// many fallback characters to skip after each: a plain character, a hex
+// pair, a control word or a control symbol counts as one; braces end the
+// skip. \~ is the no-break space, \_ a hyphen-minus. What cannot be
+// decoded (an undefined byte, a lead byte without its trail, a lone
+// surrogate) becomes U+FFFD, itself passed to UnmappableChar.
+//
 // During an event the consumer may read State(), Fonts(), Colors(),
 // StyleSheet(), ListTable(), ListOverrides() and CodePage(). Indexes kept in
 // the records (CharProps.FontIndex, ParaProps.ListOverrideIndex, marker font
@@ -57,6 +75,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/code_page.h"
 #include "richtext/rtf_keywords.h"
 #include "richtext/rtf_properties.h"
 #include "richtext/rtf_tables.h"
@@ -156,11 +175,12 @@ struct TRDRTFReaderState {
     bool FieldResultDone = false;
     int32_t DefaultFont = 0;  // font number given by deff
     TRDRTFHeaderFooterType HeaderFooter = rtf_hf_MainText;
+    int32_t UnicodeSkip = 1;  // \uc: fallback characters after each \u
 
     // The copy made when a group opens and when it closes: the five records
     // (RowProps created or removed to match), Destination, InputMode,
-    // BorderTarget and HeaderFooter. FieldInstruction, FieldResultDone and
-    // DefaultFont are kept.
+    // BorderTarget, HeaderFooter and UnicodeSkip. FieldInstruction,
+    // FieldResultDone and DefaultFont are kept.
     void Assign(const TRDRTFReaderState& source);
     // Everything to its defaults (the reader's reset).
     void Reset();
@@ -201,6 +221,9 @@ public:
     TRDRTFHighlightConvert ConvertHighlight = rtf_hl_FixedColors;
     // Prefix of INCLUDEPICTURE file names (unused without a picture consumer).
     std::string BasePath;
+    // Writes a body-text character that the ANSI code page lacks into the
+    // 8-bit text; when null such a character becomes "?".
+    UnmappableHandler UnmappableChar = nullptr;
 
     // Resets the reader, reads `input` (one top-level group) and returns a
     // TRDRTFStatus value. Never throws.
@@ -237,7 +260,7 @@ private:
     void Refill();
 
     uint8_t MainLoop();
-    void TakePlainText(unsigned char first);
+    uint8_t TakePlainText(unsigned char first);
     uint8_t ReadControl();
     uint8_t Dispatch(std::string_view keyword, int32_t param, bool hasParam);
     uint8_t OpenGroup();
@@ -245,6 +268,15 @@ private:
     uint8_t HandleChar(unsigned char c);
     uint8_t AddChar(unsigned char c, bool closeTables, bool adjustTables);
     uint8_t AddWideChar(char16_t c);
+    // Body text as characters (see "Body text" above).
+    uint8_t AddTextByte(unsigned char c);
+    uint8_t AddTextSymbol(char32_t codePoint);
+    uint8_t AddUnicodeEscape(int32_t p);
+    uint8_t AddCodePoint(char32_t codePoint);
+    uint8_t ResolvePendingText();
+    int32_t TextCodePage() const;
+    const CodePageDecoder* TextDecoder();
+    uint8_t DispatchUnknown(std::string_view keyword);
     uint8_t Emit(TRDRTFPosition& n);
     uint8_t Flush(bool closeTables, bool adjustTables) { return AddChar(0, closeTables, adjustTables); }
     void AdjustTableLevel(bool closeTables);
@@ -307,6 +339,16 @@ private:
     // Text being collected.
     std::string pendingText_;
     std::u16string pendingWideText_;
+    // A lead byte waiting for its trail byte, with the decoder it belongs
+    // to, and a high surrogate waiting for its low one (0: none).
+    unsigned char pendingLead_ = 0;
+    const CodePageDecoder* leadDecoder_ = nullptr;
+    char16_t pendingHigh_ = 0;
+    // The decoder of the body text's code page (null: bytes pass through)
+    // and the code page it was chosen for.
+    const CodePageDecoder* textDecoder_ = nullptr;
+    int32_t textDecoderPage_ = kAnsiCodePage;
+    std::string unmappable_;  // reused buffer for UnmappableChar
     TRDRTFPosition pendingPosition_ = rtf_ts_NewPara;
     bool forceEmit_ = false;
 
@@ -330,8 +372,10 @@ private:
     std::unique_ptr<TRDRTFMarkerProperties> numberingMarker_;
     int32_t sectionLevel_ = 0;
     int32_t codePage_ = 0;
-    int32_t unicodeSkip_ = 1;
     int64_t skipCount_ = 0;
+    // The last font's name is complete (after its ";" or its group): white
+    // space that follows is layout between entries.
+    bool fontNameDone_ = false;
     int32_t tableLevel_ = 0;
     int64_t binaryRemaining_ = 0;
     int32_t lastParam_ = 0;

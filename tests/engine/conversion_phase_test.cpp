@@ -66,7 +66,7 @@ TEST_F(ConversionPhaseTest, HeaderTestIsOnTheUnstrippedText) {
 
 TEST_F(ConversionPhaseTest, UnicodeEscapesBecomeCharacterReferences) {
     EXPECT_EQ(Convert(ModuleKind::Dictionary, {"{\\rtf1 a\\u8212?b \\u955? \\u-1238?c}"}, true),
-              PageWithoutFonts("Entry", {"<p>a&#8212;b &#955; ?c</p>"}));  // a negative \u keeps its fallback
+              PageWithoutFonts("Entry", {"<p>a&#8212;b &#955; &#64298;c</p>"}));  // a negative \u counts from 65536
 }
 
 TEST_F(ConversionPhaseTest, BlankEntriesAreLeftExactlyAsTheyAre) {

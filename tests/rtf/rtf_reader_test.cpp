@@ -60,7 +60,9 @@ const ReadCase kReadCases[] = {
     {"BackslashLineFeedIsPar", "{\\rtf1 a\\\nb}", "P:a P:b", 0, 0},
     {"BackslashCarriageReturnIsPar", "{\\rtf1 a\\\r\nb}", "P:a P:b", 0, 0},
     {"OneSpaceAfterAControlWordIsItsDelimiter", R"({\rtf1 \b  x\b0 y})", "P: x/b C:y", 0, 0},
-    {"ControlSymbolsOutsideTheVocabularyAreDropped", R"({\rtf1 a\~b\-c\_d\:e})", "P:abcde", 0, 0},
+    // The no-break space and the non-breaking hyphen are characters; the
+    // optional hyphen and the other symbols outside the vocabulary vanish.
+    {"TextSymbolsAreCharactersOtherSymbolsAreDropped", R"({\rtf1 a\~b\-c\_d\:e})", "P:a\xA0" "bc-de", 0, 0},
     {"OtherControlWordsAreDropped", R"({\rtf1 a\sect\bullet\emspace b})", "P:ab", 0, 0},
 
     // Hex escapes.
@@ -69,7 +71,7 @@ const ReadCase kReadCases[] = {
     {"HexPairMayBeInterruptedByLineEnds", "{\\rtf1 \\'4\r\n1}", "P:A", 0, 0},
 
     // Unicode.
-    {"UnicodeEscapeWithoutWideConsumerLeavesTheFallback", R"({\rtf1 \u8220?x})", "P:?x", 0, 0},
+    {"UnicodeEscapeWithoutWideConsumerJoinsTheAnsiText", R"({\rtf1 \u8220?x})", "P:\x93x", 0, 0},
     {"QuotesAndDashesFallBackToAscii", R"({\rtf1 \ldblquote a\rdblquote\lquote b\rquote\endash\emdash})",
      "P:\"a\"'b'--", 0, 0},
     {"UnicodeEscapeWithWideConsumer", R"({\rtf1 a\u8220?b})", "P:a C:U{8220} C:b", 0, kUnicode},
