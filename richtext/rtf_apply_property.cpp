@@ -153,9 +153,13 @@ uint8_t TRDRTFReader::ApplyStateProperty(uint8_t code, int32_t p) {
                 if (chars.BackColor == kRtfDefaultColor) chars.BackColor = kRtfNoColor;
             }
             break;
-        case 35: chars.Reset(); break;
+        case 35:
+            chars.Reset();
+            textDecoderStale_ = true;  // font index 0
+            break;
         case 54: return ApplyHidden(p);
         case 37:
+            textDecoderStale_ = true;  // a new font, or a new font-table entry
             if (dest == destText) {
                 chars.FontIndex = FontIndexOf(p, state_.DefaultFont);
             } else if (dest == destFontTable) {
@@ -172,6 +176,7 @@ uint8_t TRDRTFReader::ApplyStateProperty(uint8_t code, int32_t p) {
             break;
         case 59:
             if (dest == destFontTable) {
+                textDecoderStale_ = true;
                 if (fonts_.empty()) throw std::runtime_error("font charset before the first font");
                 fonts_.back().Charset = p > 255 ? 77 : Byte(p);
             }
@@ -337,7 +342,10 @@ uint8_t TRDRTFReader::ApplyStateProperty(uint8_t code, int32_t p) {
         }
 
         // Codes the reader handles itself.
-        case 47: codePage_ = p; break;
+        case 47:
+            codePage_ = p;
+            textDecoderStale_ = true;
+            break;
         case 50:
             if (OnRequiredPageBreak) {
                 uint8_t status = Flush(true, true);

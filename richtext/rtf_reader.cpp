@@ -155,6 +155,7 @@ void TRDRTFReader::Reset() {
     numberingMarker_.reset();
     sectionLevel_ = 0;
     codePage_ = DefCodePage;
+    textDecoderStale_ = true;
     skipCount_ = 0;
     fontNameDone_ = false;
     depth_ = 0;
@@ -280,25 +281,36 @@ uint8_t TRDRTFReader::MainLoop() {
 // Body text without markup: the same as adding each byte with AddTextByte
 // (the table level is adjusted once, as nothing between the bytes can
 // change it), but the bytes that follow in the buffer are taken in one
-// step, and appended as they are when they need no decoding: ASCII, or
-// text in the ANSI code page.
+// step. Text in the ANSI code page is appended as it is.
 uint8_t TRDRTFReader::TakePlainText(unsigned char first) {
     AdjustTableLevel(true);
-    if (pushedBack_ || pendingLead_ != 0 || pendingHigh_ != 0) return AddTextByte(first);
+    if ((pendingLead_ | pendingHigh_) != 0 || TextDecoder()) return TakeCodedText(first);
+    // `first` is the last byte taken from the buffer (also when it was
+    // pushed back and read again), so it starts the stretch appended.
+    if (bufferPos_ == 0 || buffer_[bufferPos_ - 1] != first) {
+        pendingText_.push_back(static_cast<char>(first));
+        return rtf_st_Ok;
+    }
     const unsigned char* begin = buffer_.get() + bufferPos_;
     const unsigned char* end = buffer_.get() + bufferLen_;
     const unsigned char* p = begin;
-    unsigned bits = first;
-    while (p < end && kPlainText.plain[*p]) bits |= *p++;
+    while (p < end && kPlainText.plain[*p]) ++p;
+    pendingText_.append(reinterpret_cast<const char*>(begin) - 1, static_cast<size_t>(p - begin) + 1);
+    if (p == begin) return rtf_st_Ok;
+    bufferPos_ += static_cast<size_t>(p - begin);
+    lastChar_ = p[-1];
+    return rtf_st_Ok;
+}
+
+// TakePlainText for text that is decoded byte by byte.
+uint8_t TRDRTFReader::TakeCodedText(unsigned char first) {
+    uint8_t status = AddTextByte(first);
+    const unsigned char* begin = buffer_.get() + bufferPos_;
+    const unsigned char* end = buffer_.get() + bufferLen_;
+    const unsigned char* p = begin;
+    while (status == rtf_st_Ok && p < end && kPlainText.plain[*p]) status = AddTextByte(*p++);
     bufferPos_ += static_cast<size_t>(p - begin);
     if (p != begin) lastChar_ = p[-1];
-    if ((bits & 0x80) == 0 || !TextDecoder()) {
-        pendingText_.push_back(static_cast<char>(first));
-        pendingText_.append(reinterpret_cast<const char*>(begin), static_cast<size_t>(p - begin));
-        return rtf_st_Ok;
-    }
-    uint8_t status = AddTextByte(first);
-    for (const unsigned char* q = begin; q < p && status == rtf_st_Ok; ++q) status = AddTextByte(*q);
     return status;
 }
 
@@ -312,6 +324,9 @@ uint8_t TRDRTFReader::ReadControl() {
             --skipCount_;
             return rtf_st_Ok;
         }
+        // The no-break space and the non-breaking hyphen.
+        if ((c == '~' || c == '_') && !starSeen_) return AddTextSymbol(c == '~' ? 0xA0 : '-');
+        keyword_.clear();  // no word for an unknown symbol to be taken for
         char symbol = static_cast<char>(c);
         return Dispatch(std::string_view(&symbol, 1), 0, false);
     }
@@ -358,7 +373,7 @@ uint8_t TRDRTFReader::Dispatch(std::string_view keyword, int32_t p, bool hasPara
             starSeen_ = false;
             return rtf_st_Ok;
         }
-        return DispatchUnknown(keyword);
+        return DispatchUnknownWord();
     }
     starSeen_ = false;
     switch (sym->Kind) {
@@ -369,6 +384,7 @@ uint8_t TRDRTFReader::Dispatch(std::string_view keyword, int32_t p, bool hasPara
                 return AddWideChar(static_cast<char16_t>(sym->Default));
             return HandleChar(sym->Code);
         case kwDestination:
+            if (sym->Code == 2) textDecoderStale_ = true;  // \fonttbl empties the font table
             return ChangeDestination(sym->Code, p);
         case kwProperty: {
             if (sym->UseDefault || !hasParam) p = sym->Default;
@@ -398,18 +414,20 @@ uint8_t TRDRTFReader::Dispatch(std::string_view keyword, int32_t p, bool hasPara
     return rtf_st_BadKeyword;
 }
 
-// Keywords outside the table that still carry meaning: the text symbols
-// and the document code pages. Every other one is ignored.
-uint8_t TRDRTFReader::DispatchUnknown(std::string_view keyword) {
-    if (keyword.size() == 1) {
-        if (keyword[0] == '~') return AddTextSymbol(0xA0);  // no-break space
-        if (keyword[0] == '_') return AddTextSymbol('-');   // non-breaking hyphen
-        return rtf_st_Ok;                                   // \- (optional hyphen) and others
-    }
-    if (state_.Destination == destSkip) return rtf_st_Ok;
-    if (keyword == "mac") codePage_ = 10000;
-    else if (keyword == "pc") codePage_ = 437;
-    else if (keyword == "pca") codePage_ = 850;
+// A control word outside the table (the last one read, in keyword_; empty
+// after an unknown control symbol such as the optional hyphen): the
+// document code pages mean something, every other one is ignored.
+uint8_t TRDRTFReader::DispatchUnknownWord() {
+    if (keyword_.size() > 3 || state_.Destination == destSkip) return rtf_st_Ok;
+    if (keyword_ == "mac")
+        codePage_ = 10000;
+    else if (keyword_ == "pc")
+        codePage_ = 437;
+    else if (keyword_ == "pca")
+        codePage_ = 850;
+    else
+        return rtf_st_Ok;
+    textDecoderStale_ = true;
     return rtf_st_Ok;
 }
 
@@ -452,7 +470,9 @@ uint8_t TRDRTFReader::CloseGroup() {
     if (state_.HeaderFooter != saved.HeaderFooter && state_.HeaderFooter != rtf_hf_MainText &&
         OnHeaderFooter)
         OnHeaderFooter(*this, state_.HeaderFooter, false);
+    const int32_t innerFont = state_.CharProps.FontIndex;
     state_.Assign(saved);
+    if (state_.CharProps.FontIndex != innerFont) textDecoderStale_ = true;
     if (current == destNumbering && state_.Destination != destNumbering && numberingMarker_) {
         if (!state_.ParaProps.Marker) state_.ParaProps.Marker.emplace();
         CopyMarker(*state_.ParaProps.Marker, *numberingMarker_, false);
@@ -480,7 +500,8 @@ uint8_t TRDRTFReader::HandleChar(unsigned char c) {
                 NotifyMarkerUpdate();
                 return rtf_st_Ok;
             }
-            if (c == 0) return AddChar(c, true, true);
+            if (c == 0 || ((pendingLead_ | pendingHigh_) == 0 && (c < 0x80 || !TextDecoder())))
+                return AddChar(c, true, true);
             return AddTextByte(c);
         case destFontTable:
             if (c == ';') {
@@ -534,7 +555,7 @@ uint8_t TRDRTFReader::HandleChar(unsigned char c) {
 uint8_t TRDRTFReader::AddChar(unsigned char c, bool closeTables, bool adjustTables) {
     if (adjustTables) AdjustTableLevel(closeTables);
     if (c == 0 || c == 10 || c == 13) {
-        if (pendingLead_ != 0 || pendingHigh_ != 0) {
+        if ((pendingLead_ | pendingHigh_) != 0) {
             uint8_t status = ResolvePendingText();
             if (status != rtf_st_Ok) return status;
         }
@@ -680,13 +701,13 @@ int32_t TRDRTFReader::TextCodePage() const {
     }
 }
 
-const CodePageDecoder* TRDRTFReader::TextDecoder() {
+void TRDRTFReader::RefreshTextDecoder() {
+    textDecoderStale_ = false;
     const int32_t codePage = TextCodePage();
     if (codePage != textDecoderPage_) {
         textDecoderPage_ = codePage;
         textDecoder_ = codePage == kAnsiCodePage ? nullptr : DecoderFor(codePage);
     }
-    return textDecoder_;
 }
 
 uint8_t TRDRTFReader::Emit(TRDRTFPosition& n) {
@@ -962,8 +983,10 @@ uint8_t TRDRTFReader::FinishInput() {
     }
     if (!colors_.empty()) colors_.pop_back();
     if (depth_ > 0) return rtf_st_UnclosedGroup;
-    uint8_t status = ResolvePendingText();
-    if (status != rtf_st_Ok) return status;
+    if ((pendingLead_ | pendingHigh_) != 0) {
+        uint8_t status = ResolvePendingText();
+        if (status != rtf_st_Ok) return status;
+    }
     // The tables are closed: the last run follows them without reopening one.
     if (!pendingText_.empty()) return Flush(true, false);
     return rtf_st_Ok;

@@ -261,6 +261,7 @@ private:
 
     uint8_t MainLoop();
     uint8_t TakePlainText(unsigned char first);
+    uint8_t TakeCodedText(unsigned char first);
     uint8_t ReadControl();
     uint8_t Dispatch(std::string_view keyword, int32_t param, bool hasParam);
     uint8_t OpenGroup();
@@ -275,8 +276,16 @@ private:
     uint8_t AddCodePoint(char32_t codePoint);
     uint8_t ResolvePendingText();
     int32_t TextCodePage() const;
-    const CodePageDecoder* TextDecoder();
-    uint8_t DispatchUnknown(std::string_view keyword);
+    // The decoder of body text in the current font; null when its bytes
+    // pass as they are (the ANSI code page, a symbol font, an unknown code
+    // page). Chosen again after anything that may change the font, the font
+    // table or the code page.
+    const CodePageDecoder* TextDecoder() {
+        if (textDecoderStale_) RefreshTextDecoder();
+        return textDecoder_;
+    }
+    void RefreshTextDecoder();
+    uint8_t DispatchUnknownWord();
     uint8_t Emit(TRDRTFPosition& n);
     uint8_t Flush(bool closeTables, bool adjustTables) { return AddChar(0, closeTables, adjustTables); }
     void AdjustTableLevel(bool closeTables);
@@ -348,6 +357,7 @@ private:
     // and the code page it was chosen for.
     const CodePageDecoder* textDecoder_ = nullptr;
     int32_t textDecoderPage_ = kAnsiCodePage;
+    bool textDecoderStale_ = true;
     std::string unmappable_;  // reused buffer for UnmappableChar
     TRDRTFPosition pendingPosition_ = rtf_ts_NewPara;
     bool forceEmit_ = false;

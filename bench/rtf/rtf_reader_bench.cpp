@@ -1,4 +1,4 @@
-// ReadStream throughput on two synthetic corpora shaped like e-Sword
+// ReadStream throughput on three synthetic corpora shaped like e-Sword
 // module text, and the throughput of unrtf --html and pandoc -f rtf -t html
 // (as whole programs, one run per entry file) on samples of the same corpus.
 //
@@ -72,7 +72,33 @@ std::string DictionaryEntry(std::mt19937& rng) {
     return s + "}";
 }
 
-// (b) A Bible verse fragment wrapped as a document.
+// (b) A dictionary entry in Western text only: Windows-1252 fonts, accented
+// letters as escapes and as raw bytes, quotes and dashes. The reader's fast
+// path for plain Western text is measured here.
+std::string WesternEntry(std::mt19937& rng) {
+    std::string s =
+        "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}{\\f1\\froman\\fcharset0 "
+        "Times New Roman;}}{\\colortbl ;\\red0\\green0\\blue255;\\red255\\green0\\blue0;}\\viewkind4\\uc1\\pard"
+        "\\f0\\fs20{\\b\\cf1 " +
+        Words(rng, 2) + "}\\par\\pard\\f1\\fs24 ";
+    int paragraphs = 2 + static_cast<int>(rng() % 5);
+    for (int p = 0; p < paragraphs; ++p) {
+        int pieces = 4 + static_cast<int>(rng() % 8);
+        for (int i = 0; i < pieces; ++i) {
+            switch (rng() % 6) {
+                case 0: s += "{\\b " + Words(rng, 3) + "} "; break;
+                case 1: s += "\\i " + Words(rng, 4) + "\\i0  "; break;
+                case 2: s += "caf\\'e9 na\\'efve \\ldblquote " + Words(rng, 2) + "\\rdblquote  "; break;
+                case 3: s += "r\xE9sum\xE9 \x93" + Words(rng, 3) + "\x94 \x96 "; break;
+                default: s += Words(rng, 8) + ", "; break;
+            }
+        }
+        s += "\\par\r\n";
+    }
+    return s + "}";
+}
+
+// (c) A Bible verse fragment wrapped as a document.
 std::string VerseEntry(std::mt19937& rng) {
     std::string s = "{\\rtf1 " + Words(rng, 6);
     if (rng() % 3 == 0) s += " {\\i " + Words(rng, 2) + "}";
@@ -135,11 +161,14 @@ int main(int argc, char** argv) {
     size_t unrtfSample = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 300;
     size_t pandocSample = argc > 3 ? std::strtoul(argv[3], nullptr, 10) : 60;
     std::mt19937 rng(20261210);
-    Corpus corpora[2] = {{"dictionary entries", {}}, {"Bible verses", {}}};
+    Corpus corpora[3] = {{"dictionary entries", {}}, {"Western entries", {}}, {"Bible verses", {}}};
     for (size_t i = 0; i < entries; ++i) {
         corpora[0].entries.push_back(DictionaryEntry(rng));
-        corpora[1].entries.push_back(VerseEntry(rng));
+        corpora[2].entries.push_back(VerseEntry(rng));
     }
+    // A generator of its own, so that the other two corpora stay as they were.
+    std::mt19937 westernRng(20261211);
+    for (size_t i = 0; i < entries; ++i) corpora[1].entries.push_back(WesternEntry(westernRng));
     for (Corpus& c : corpora)
         for (const auto& e : c.entries) c.bytes += e.size();
 
