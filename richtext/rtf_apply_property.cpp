@@ -451,17 +451,19 @@ void TRDRTFReader::ApplyListLevelProperty(TRDRTFListLevel97& level, uint8_t code
 
 uint8_t TRDRTFReader::ApplyUnicode(int32_t p) {
     const char16_t ch = static_cast<char16_t>(static_cast<uint32_t>(p) & 0xFFFF);
+    // A negative \uc skips nothing.
+    const int32_t skip = state_.UnicodeSkip > 0 ? state_.UnicodeSkip : 0;
     switch (state_.Destination) {
         case destSkip:
             return rtf_st_Ok;
         case destText:
-            skipCount_ = state_.UnicodeSkip;
+            skipCount_ = skip;
             if (OnNewUnicodeText) return AddWideChar(ch);
             // Without a wide-text consumer the character joins the 8-bit text.
             AdjustTableLevel(true);
             return AddUnicodeEscape(p);
         case destLevelText:
-            skipCount_ = state_.UnicodeSkip;
+            skipCount_ = skip;
             if (TRDRTFListLevel97* level = LastListLevel()) {
                 if (level->LevelTextW.empty()) level->LevelTextW = AnsiToWide(level->LevelText, codePage_);
                 level->LevelTextW.push_back(ch);
@@ -470,7 +472,7 @@ uint8_t TRDRTFReader::ApplyUnicode(int32_t p) {
             return rtf_st_Ok;
         default: {
             if (state_.UnicodeSkip <= 0) return rtf_st_Ok;
-            skipCount_ = state_.UnicodeSkip;
+            skipCount_ = skip;
             for (char b : WideToAnsi(std::u16string_view(&ch, 1))) {
                 uint8_t status = HandleChar(static_cast<unsigned char>(b));
                 if (status != rtf_st_Ok) return status;

@@ -64,7 +64,16 @@ struct Recorder {
             CheckState(rd);
         };
         r.ConvertHighlight = rtf_hl_ColorTable;
+        r.UnmappableChar = &Marker;
     }
+
+    // The conversion's form for a character without an ANSI byte: at most
+    // kMarkerBytes bytes for one character of input.
+    static void Marker(char32_t cp, std::string& out) {
+        Check(cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF));
+        out += "[tovraUC" + std::to_string(static_cast<uint32_t>(cp)) + "]";
+    }
+    static constexpr size_t kMarkerBytes = 16;
 };
 
 }  // namespace
@@ -79,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Check(status <= rtf_st_HandlerException && status != 8);
         // A read that ended normally has closed every table it opened.
         if (status == rtf_st_Ok || status == rtf_st_UnclosedGroup) Check(recorder.openTables == 0);
-        Check(recorder.bytes <= size * 4 + 64);
+        Check(recorder.bytes <= size * (everything ? Recorder::kMarkerBytes : 4) + 64);
     }
     return 0;
 }
