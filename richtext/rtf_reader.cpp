@@ -418,12 +418,14 @@ uint8_t TRDRTFReader::Dispatch(std::string_view keyword, int32_t p, bool hasPara
 // after an unknown control symbol such as the optional hyphen): the
 // document code pages mean something, every other one is ignored.
 uint8_t TRDRTFReader::DispatchUnknownWord() {
-    if (keyword_.size() > 3 || state_.Destination == destSkip) return rtf_st_Ok;
-    if (keyword_ == "mac")
+    const std::string_view word = keyword_;
+    if (word.size() < 2 || word.size() > 3 || (word[0] != 'm' && word[0] != 'p')) return rtf_st_Ok;
+    if (state_.Destination == destSkip) return rtf_st_Ok;
+    if (word == "mac")
         codePage_ = 10000;
-    else if (keyword_ == "pc")
+    else if (word == "pc")
         codePage_ = 437;
-    else if (keyword_ == "pca")
+    else if (word == "pca")
         codePage_ = 850;
     else
         return rtf_st_Ok;
