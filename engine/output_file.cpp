@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/error.h"
-#include "platform/special_folders.h"
+#include "platform/version.h"
 
 namespace tovra {
 

@@ -84,9 +84,4 @@ std::string SpecialFolderPath(int csidl) {
     }
 }
 
-const std::string& VersionString() {
-    static const std::string version = TOVRA_VERSION;
-    return version;
-}
-
 }  // namespace tovra

@@ -1,5 +1,4 @@
-// Special folders, numbered as the Windows shell numbers them, and the
-// program's version string.
+// Special folders, numbered as the Windows shell numbers them.
 #pragma once
 
 #include <string>
@@ -15,8 +14,5 @@ inline constexpr int kCsidlProgramFiles = 38;  // where the program's data is in
 // 38: the installation's data folder (share/tovra beside the program's bin
 //     folder); a program run from the build tree uses the build's data folder.
 std::string SpecialFolderPath(int csidl);
-
-// "1.2.1.15" for this release.
-const std::string& VersionString();
 
 }  // namespace tovra

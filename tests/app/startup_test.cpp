@@ -4,7 +4,7 @@
 #include <QLabel>
 
 #include "app_fixture.h"
-#include "platform/special_folders.h"
+#include "platform/version.h"
 
 namespace tovra::testing {
 namespace {
