@@ -31,6 +31,7 @@
 #include "db/database_backend.h"
 #include "db/jet_header.h"
 #include "db/sqlite_reader.h"
+#include "platform/ascii.h"
 #include "platform/code_page.h"
 #include "platform/error.h"
 
@@ -40,12 +41,6 @@ namespace {
 constexpr size_t kMemoHeaderSize = 12;
 
 std::string Quoted(const std::string& s) { return "'" + s + "'"; }
-
-std::string AsciiLower(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
 
 // Encodes UTF-16 code units as Windows-1252, carrying characters the code
 // page lacks in the requested form.
@@ -155,7 +150,7 @@ std::string DataSourceOf(const std::string& connectionString) {
             std::string key = item.substr(0, eq);
             key.erase(0, key.find_first_not_of(' '));
             key.erase(key.find_last_not_of(' ') + 1);
-            if (AsciiLower(key) == "data source") return item.substr(eq + 1);
+            if (AsciiLowerCase(key) == "data source") return item.substr(eq + 1);
         }
         pos = end + 1;
     }
@@ -432,12 +427,12 @@ public:
 
     std::unique_ptr<TTableCursor> OpenTable(const std::string& tableName) override {
         MdbCatalogEntry* found = nullptr;
-        const std::string wanted = AsciiLower(tableName);
+        const std::string wanted = AsciiLowerCase(tableName);
         GPtrArray* catalog = mdb_->catalog;
         for (guint i = 0; i < catalog->len && !found; ++i) {
             auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(catalog, i));
             if (entry->object_type == MDB_TABLE &&
-                AsciiLower(Utf8ToAnsi(entry->object_name, TUnmappableForm::CharacterReference)) == wanted)
+                AsciiLowerCase(Utf8ToAnsi(entry->object_name, TUnmappableForm::CharacterReference)) == wanted)
                 found = entry;
         }
         if (!found)
@@ -604,7 +599,7 @@ void TAccessTable::Open(const std::string& tableName) {
         field.table_ = this;
         field.column_ = static_cast<int>(i);
         field.name_ = names[i];
-        impl_->byName.emplace(AsciiLower(field.name_), i);
+        impl_->byName.emplace(AsciiLowerCase(field.name_), i);
     }
     impl_->active = true;
 }
@@ -618,7 +613,7 @@ void TAccessTable::Next() {
 }
 
 const TAccessField* TAccessTable::FindField(const std::string& name) {
-    auto it = impl_->byName.find(AsciiLower(name));
+    auto it = impl_->byName.find(AsciiLowerCase(name));
     return it == impl_->byName.end() ? nullptr : &impl_->fields[it->second];
 }
 

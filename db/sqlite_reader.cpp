@@ -33,6 +33,7 @@
 #include <vector>
 
 #include "db/database_backend.h"
+#include "platform/ascii.h"
 #include "platform/error.h"
 
 namespace tovra {
@@ -44,12 +45,6 @@ constexpr char kSqliteHeader[kSqliteHeaderSize + 1] = "SQLite format 3";  // and
 constexpr char kLicenseTable[] = "sqliteplus_license";
 
 std::string Quoted(const std::string& s) { return "'" + s + "'"; }
-
-std::string AsciiLower(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
 
 // A name as an SQL identifier: between double quotes, inner quotes doubled.
 std::string Identifier(const std::string& name) {
@@ -275,7 +270,7 @@ public:
         std::string order;
         for (const char* alias : {"rowid", "_rowid_", "oid"}) {
             const bool hidden = std::any_of(columns.begin(), columns.end(), [&](const TName& c) {
-                return AsciiLower(c.utf8) == alias;
+                return AsciiLowerCase(c.utf8) == alias;
             });
             if (!hidden) {
                 order = std::string(" ORDER BY ") + alias;
@@ -313,9 +308,9 @@ private:
     }
 
     const TName* FindTable(const std::string& name) const {
-        const std::string wanted = AsciiLower(name);
+        const std::string wanted = AsciiLowerCase(name);
         for (const TName& t : tables_)
-            if (AsciiLower(t.ansi) == wanted) return &t;
+            if (AsciiLowerCase(t.ansi) == wanted) return &t;
         return nullptr;
     }
 
@@ -340,7 +335,7 @@ private:
         if (!details) return false;
         const std::vector<TName> columns = ColumnsOf(*details, "Details");
         auto encryption = std::find_if(columns.begin(), columns.end(),
-                                       [](const TName& c) { return AsciiLower(c.ansi) == "encryption"; });
+                                       [](const TName& c) { return AsciiLowerCase(c.ansi) == "encryption"; });
         if (encryption == columns.end()) return false;
         TStatement stmt;
         if (!stmt.Prepare(db(), "SELECT " + Identifier(encryption->utf8) + " FROM main." + Identifier(details->utf8)))

@@ -2,20 +2,12 @@
 #include "engine/conversion_phase.h"
 
 #include "engine/text_passes.h"
+#include "platform/ascii.h"
 
 namespace tovra {
 namespace {
 
-bool StartsWithRtfHeader(const std::string& text) {
-    static const char kHeader[] = "{\\rtf";
-    if (text.size() < 5) return false;
-    for (size_t i = 0; i < 5; ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != kHeader[i]) return false;
-    }
-    return true;
-}
+bool StartsWithRtfHeader(const std::string& text) { return StartsWithIgnoringAsciiCase(text, "{\\rtf"); }
 
 }  // namespace
 

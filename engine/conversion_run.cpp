@@ -6,24 +6,10 @@
 #include "engine/entries.h"
 #include "engine/extract_entries.h"
 #include "engine/output_file.h"
+#include "platform/ascii.h"
 
 namespace tovra {
 namespace {
-
-bool ContainsPasswordIgnoringCase(const std::string& text) {
-    static const char kWord[] = "password";
-    for (size_t i = 0; i + 8 <= text.size(); ++i) {
-        size_t k = 0;
-        while (k < 8) {
-            char c = text[i + k];
-            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-            if (c != kWord[k]) break;
-            ++k;
-        }
-        if (k == 8) return true;
-    }
-    return false;
-}
 
 // Closes the connection on every way out of a file.
 class ConnectionGuard {
@@ -98,7 +84,7 @@ TFileOutcome TConversionEngine::ConvertFile(const std::string& path) {
         ADOConnection1.Open();
     } catch (const std::exception& e) {
         const std::string message = e.what();
-        if (ContainsPasswordIgnoringCase(message)) {
+        if (ContainsIgnoringAsciiCase(message, "password")) {
             log_.Append("FAILED TO OPEN DATABASE: Database is password protected.");
         } else {
             log_.Append("FAILED TO OPEN DATABASE: \"" + message + "\"");

@@ -8,25 +8,15 @@
 #include <vector>
 
 #include "engine/verse_entries.h"
+#include "platform/ascii.h"
 #include "platform/error.h"
 
 namespace tovra {
 namespace {
 
-bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-        if (x != y) return false;
-    }
-    return true;
-}
-
 bool Present(const std::vector<std::string>& tableNames, const std::string& name) {
     for (const auto& t : tableNames)
-        if (SameNameIgnoringCase(t, name)) return true;
+        if (EqualsIgnoringAsciiCase(t, name)) return true;
     return false;
 }
 

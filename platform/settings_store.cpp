@@ -11,6 +11,7 @@
 #include <sstream>
 #include <vector>
 
+#include "platform/ascii.h"
 #include "platform/error.h"
 
 namespace tovra {
@@ -27,26 +28,16 @@ struct TSettingsStore::Contents {
     };
     std::vector<Section> sections;
 
-    static bool SameName(const std::string& a, const std::string& b) {
-        if (a.size() != b.size()) return false;
-        for (size_t i = 0; i < a.size(); ++i) {
-            char x = a[i], y = b[i];
-            if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-            if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-            if (x != y) return false;
-        }
-        return true;
-    }
     Section* FindSection(const std::string& name) {
         for (Section& s : sections)
-            if (SameName(s.name, name)) return &s;
+            if (EqualsIgnoringAsciiCase(s.name, name)) return &s;
         return nullptr;
     }
     Value* Find(const std::string& section, const std::string& name) {
         Section* s = FindSection(section);
         if (!s) return nullptr;
         for (Value& v : s->values)
-            if (SameName(v.name, name)) return &v;
+            if (EqualsIgnoringAsciiCase(v.name, name)) return &v;
         return nullptr;
     }
 };
@@ -331,7 +322,7 @@ bool TSettingsStore::DeleteValue(const std::string& section, const std::string& 
     Contents::Section* s = c.FindSection(section);
     if (!s) return false;
     for (auto it = s->values.begin(); it != s->values.end(); ++it) {
-        if (Contents::SameName(it->name, name)) {
+        if (EqualsIgnoringAsciiCase(it->name, name)) {
             s->values.erase(it);
             Save(c, name);
             return true;

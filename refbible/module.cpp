@@ -15,6 +15,7 @@
 #include <cstring>
 #include <sys/stat.h>
 
+#include "platform/ascii.h"
 #include "refbible/comma_text.h"
 #include "refbible/mapped_file.h"
 #include "refbible/seeded_adler32.h"
@@ -26,13 +27,6 @@ namespace {
 bool Inside(std::int64_t offset, std::uint64_t length, std::size_t size) {
     return offset >= 0 && static_cast<std::uint64_t>(offset) <= size &&
            length <= size - static_cast<std::uint64_t>(offset);
-}
-
-// Lower-cases the ASCII letters A to Z only.
-std::string AsciiLower(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return s;
 }
 
 bool IsListedWord(const std::string& word) {
@@ -127,7 +121,7 @@ void TLTBibleModule::Load(std::span<const std::uint8_t> image) {
             data, size, ReadFieldDescriptor(header_.data() + kWordListDescriptor), kMaxUnpackedFieldSize));
         wordList_.reserve(words.size());
         for (std::string& word : words)
-            if (IsListedWord(word)) wordList_.push_back(AsciiLower(std::move(word)));
+            if (IsListedWord(word)) wordList_.push_back(AsciiLowerCase(word));
         std::sort(wordList_.begin(), wordList_.end());
         wordList_.erase(std::unique(wordList_.begin(), wordList_.end()), wordList_.end());
     }

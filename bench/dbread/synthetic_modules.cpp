@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/ascii.h"
 #include "platform/error.h"
 
 namespace tovra::bench {
@@ -150,7 +151,7 @@ TDatabaseDef SyntheticDictionary(int entries) {
     TTableDef dict{"Dictionary", {{"Topic", TColumnType::Text, 100, false}, {"Definition", TColumnType::Memo, 0, false}}, {}};
     for (int i = 0; i < entries; ++i) {
         std::string topic = Word(r) + " " + std::to_string(i + 1);
-        topic[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(topic[0])));
+        topic[0] = AsciiToUpper(topic[0]);
         dict.rows.push_back({topic, RtfNote(r, topic, 1 + r.Below(5))});
     }
     db.tables.push_back(std::move(dict));

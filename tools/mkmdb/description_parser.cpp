@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/ascii.h"
 #include "platform/code_page.h"
 #include "platform/error.h"
 
@@ -136,12 +137,6 @@ bool IsNumber(const std::string& w) {
     return digit;
 }
 
-std::string LowerWord(std::string w) {
-    for (char& c : w)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return w;
-}
-
 class TParser {
 public:
     explicit TParser(std::string_view text) : lexer_(text) { Advance(); }
@@ -151,7 +146,7 @@ public:
         while (token_.kind != TTokenKind::End) {
             if (token_.kind != TTokenKind::Word) TLexer::Fail(token_.line, "expected a keyword (table, column, row, password, sql)");
             const std::string word = token_.text;
-            const std::string keyword = LowerWord(word);
+            const std::string keyword = AsciiLowerCase(word);
             const int line = token_.line;
             Advance();
             if (keyword == "password") {
@@ -195,7 +190,7 @@ private:
     bool StartsValue() const {
         if (token_.kind == TTokenKind::String) return true;
         if (token_.kind != TTokenKind::Word) return false;
-        const std::string w = LowerWord(token_.text);
+        const std::string w = AsciiLowerCase(token_.text);
         return w == "null" || w == "true" || w == "false" || IsNumber(token_.text);
     }
 
@@ -210,7 +205,7 @@ private:
         TColumnDef c;
         c.name = ExpectString("column");
         if (token_.kind != TTokenKind::Word) TLexer::Fail(line, "column \"" + c.name + "\" needs a type");
-        const std::string type = LowerWord(token_.text);
+        const std::string type = AsciiLowerCase(token_.text);
         Advance();
         if (type == "text") {
             c.type = TColumnType::Text;
@@ -227,7 +222,7 @@ private:
         else
             TLexer::Fail(line, "unknown column type \"" + type +
                                    "\" (known: text LENGTH, memo, long, integer, byte, boolean, double)");
-        if (token_.kind == TTokenKind::Word && LowerWord(token_.text) == "autonumber") {
+        if (token_.kind == TTokenKind::Word && AsciiLowerCase(token_.text) == "autonumber") {
             c.autoNumber = true;
             Advance();
         }
@@ -236,7 +231,7 @@ private:
 
     TCell ParseValue() {
         if (token_.kind == TTokenKind::Word) {
-            const std::string w = LowerWord(token_.text);
+            const std::string w = AsciiLowerCase(token_.text);
             Advance();
             if (w == "null") return std::nullopt;
             return w;  // number, true or false

@@ -12,6 +12,7 @@
 #include <limits>
 #include <map>
 
+#include "platform/ascii.h"
 #include "platform/error.h"
 #include "tools/mkmdb/jet_header.h"
 #include "tools/mkmdb/utf16_text.h"
@@ -62,13 +63,6 @@ void AppendLe32(std::vector<uint8_t>& out, uint32_t v) {
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
-
 // A column as the file stores it.
 struct TPhysColumn {
     std::string name;
@@ -115,7 +109,7 @@ std::optional<double> ParseReal(std::string_view s) {
 }
 
 std::optional<bool> ParseBoolean(std::string_view s) {
-    const std::string l = Lower(s);
+    const std::string l = AsciiLowerCase(s);
     if (l == "1" || l == "-1" || l == "true" || l == "yes") return true;
     if (l == "0" || l == "false" || l == "no") return false;
     return std::nullopt;
@@ -564,9 +558,9 @@ void ValidateDatabase(const TDatabaseDef& database) {
     std::map<std::string, std::string> tableNames;
     for (const auto& table : database.tables) {
         CheckName(table.name, "a table");
-        if (Lower(table.name).rfind("msys", 0) == 0)
+        if (AsciiLowerCase(table.name).rfind("msys", 0) == 0)
             throw Error("table \"" + table.name + "\": names starting with MSys are kept for system tables");
-        const auto [it, fresh] = tableNames.emplace(Lower(table.name), table.name);
+        const auto [it, fresh] = tableNames.emplace(AsciiLowerCase(table.name), table.name);
         if (!fresh) throw Error("duplicate table \"" + table.name + "\" (already defined as \"" + it->second + "\")");
         if (table.columns.empty()) throw Error("table \"" + table.name + "\" has no columns");
         if (table.columns.size() > 255) throw Error("table \"" + table.name + "\" has more than 255 columns");
@@ -574,7 +568,7 @@ void ValidateDatabase(const TDatabaseDef& database) {
         int autoNumbers = 0;
         for (const auto& col : table.columns) {
             CheckName(col.name, "a column of table \"" + table.name + "\"");
-            const auto [cit, cfresh] = columnNames.emplace(Lower(col.name), col.name);
+            const auto [cit, cfresh] = columnNames.emplace(AsciiLowerCase(col.name), col.name);
             if (!cfresh)
                 throw Error("table \"" + table.name + "\": duplicate column \"" + col.name + "\" (already defined as \"" +
                             cit->second + "\")");
