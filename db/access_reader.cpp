@@ -34,6 +34,7 @@
 #include "platform/ascii.h"
 #include "platform/code_page.h"
 #include "platform/error.h"
+#include "platform/little_endian.h"
 
 namespace tovra {
 namespace {
@@ -77,9 +78,9 @@ public:
     // Appends UCS-2 little-endian bytes.
     void AppendUcs2(const unsigned char* p, size_t bytes, TUnmappableForm form, std::string& out) const {
         for (size_t i = 0; i + 1 < bytes; i += 2) {
-            char32_t unit = static_cast<char32_t>(p[i] | (p[i + 1] << 8));
+            char32_t unit = ReadLe16(p + i);
             if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < bytes) {
-                char32_t low = static_cast<char32_t>(p[i + 2] | (p[i + 3] << 8));
+                char32_t low = ReadLe16(p + i + 2);
                 if (low >= 0xDC00 && low <= 0xDFFF) {
                     Append(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00), form, out);
                     i += 2;
@@ -216,20 +217,15 @@ RawValue CurrentValue(MdbHandle* mdb, MdbTableDef* table, int column) {
     return v;
 }
 
-uint32_t Le32(const unsigned char* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
 // Collects the stored bytes of a memo value, following its long-value pages.
 std::string MemoBytes(const RawValue& v) {
     if (v.length < kMemoHeaderSize) return std::string();
     unsigned char header[kMemoHeaderSize];
     std::memcpy(header, v.data, kMemoHeaderSize);
-    const uint32_t word = Le32(header);
+    const uint32_t word = ReadLe32(header);
     const size_t memoLength = word & 0x3FFFFFFF;
     const uint32_t flags = word & 0xC0000000;
-    uint32_t pgRow = Le32(header + 4);
+    uint32_t pgRow = ReadLe32(header + 4);
     const size_t pageSize = static_cast<size_t>(v.mdb->fmt->pg_size);
     const std::string damaged = "The database is damaged: a memo of column '" + std::string(v.col->name) +
                                 "' cannot be read.";
@@ -266,7 +262,7 @@ std::string MemoBytes(const RawValue& v) {
         size_t n;
         fetch(pgRow, p, n);
         if (n < 4) throw Error(damaged);
-        pgRow = Le32(p);
+        pgRow = ReadLe32(p);
         size_t take = std::min(n - 4, memoLength - out.size());
         out.append(reinterpret_cast<const char*>(p + 4), take);
     }
@@ -288,13 +284,6 @@ std::string TextOf(const RawValue& v, TUnmappableForm form) {
     out.reserve(v.length / 2 + 8);
     DecodeJet4Text(v.data, v.length, form, out);
     return out;
-}
-
-int64_t LeSigned(const unsigned char* p, size_t n) {
-    uint64_t u = 0;
-    for (size_t i = 0; i < n; ++i) u |= static_cast<uint64_t>(p[i]) << (8 * i);
-    if (n < 8 && (u >> (8 * n - 1)) & 1) u |= ~0ull << (8 * n);
-    return static_cast<int64_t>(u);
 }
 
 
@@ -343,10 +332,10 @@ std::string TMdbTableCursor::AsString(int column, TUnmappableForm form) const {
             return std::to_string(v.data[0]);
         case MDB_INT:
             if (v.length < 2) break;
-            return std::to_string(LeSigned(v.data, 2));
+            return std::to_string(ReadLeSigned(v.data, 2));
         case MDB_LONGINT:
             if (v.length < 4) break;
-            return std::to_string(LeSigned(v.data, 4));
+            return std::to_string(ReadLeSigned(v.data, 4));
         case MDB_FLOAT: {
             if (v.length < 4) break;
             float f;
@@ -379,10 +368,10 @@ int32_t TMdbTableCursor::AsInteger(int column) const {
         case MDB_BYTE:
             return v.data[0];
         case MDB_INT:
-            if (v.length >= 2) return static_cast<int32_t>(LeSigned(v.data, 2));
+            if (v.length >= 2) return static_cast<int32_t>(ReadLeSigned(v.data, 2));
             break;
         case MDB_LONGINT:
-            if (v.length >= 4) return static_cast<int32_t>(LeSigned(v.data, 4));
+            if (v.length >= 4) return static_cast<int32_t>(ReadLeSigned(v.data, 4));
             break;
         case MDB_FLOAT:
         case MDB_DOUBLE: {

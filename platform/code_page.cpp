@@ -11,6 +11,8 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/little_endian.h"
+
 namespace tovra {
 namespace {
 
@@ -84,8 +86,7 @@ std::unique_ptr<SingleByteTable> BuildTable(int codePage) {
         if (iconv(conv.get(), &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<size_t>(-1) &&
             iconv(conv.get(), nullptr, nullptr, &outPtr, &outLeft) != static_cast<size_t>(-1) &&
             outPtr - out == 2) {
-            unit = static_cast<char16_t>(static_cast<unsigned char>(out[0]) |
-                                         (static_cast<unsigned char>(out[1]) << 8));
+            unit = ReadLe16(out);
         }
         table->toUnicode[b] = unit;
     }
@@ -230,9 +231,7 @@ std::u16string CodePageToUtf16(std::string_view text, int codePage) {
         if (conv.ok()) {
             std::string bytes = IconvAll(conv.get(), text, 1, std::string_view("?\0", 2));
             out.resize(bytes.size() / 2);
-            for (size_t i = 0; i < out.size(); ++i)
-                out[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                               (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+            for (size_t i = 0; i < out.size(); ++i) out[i] = ReadLe16(bytes.data() + 2 * i);
             return out;
         }
         codePage = kAnsiCodePage;
@@ -248,11 +247,9 @@ std::string Utf16ToCodePage(std::u16string_view text, int codePage) {
     if (IsMultiByte(codePage)) {
         const Iconv& conv = CachedIconv(IconvName(codePage), "UTF-16LE");
         if (conv.ok()) {
-            std::string bytes(text.size() * 2, '\0');
-            for (size_t i = 0; i < text.size(); ++i) {
-                bytes[2 * i] = static_cast<char>(text[i] & 0xFF);
-                bytes[2 * i + 1] = static_cast<char>(text[i] >> 8);
-            }
+            std::string bytes;
+            bytes.reserve(text.size() * 2);
+            for (char16_t unit : text) AppendLe16(bytes, unit);
             return IconvAll(conv.get(), bytes, 2, "?");
         }
         codePage = kAnsiCodePage;

@@ -16,6 +16,7 @@
 #include <sys/stat.h>
 
 #include "platform/ascii.h"
+#include "platform/little_endian.h"
 #include "refbible/comma_text.h"
 #include "refbible/mapped_file.h"
 #include "refbible/seeded_adler32.h"
@@ -82,22 +83,22 @@ void TLTBibleModule::Load(std::span<const std::uint8_t> image) {
     if (books == 0) note("no books");
     if (verseCount_ == 0) note("no verses");
 
-    const std::int32_t verseTableOffset = ReadI32(header_.data() + kVerseTableOffsetField);
+    const std::int64_t verseTableOffset = ReadLeSigned(header_.data() + kVerseTableOffsetField, 4);
     if (Inside(verseTableOffset, std::uint64_t{kVerseRecordSize} * verseCount_, size))
         verseTable_ = data + verseTableOffset;
     else
         note("verse table outside the file");
 
-    const std::int32_t firstVerseOffset = ReadI32(header_.data() + kFirstVerseTableOffsetField);
+    const std::int64_t firstVerseOffset = ReadLeSigned(header_.data() + kFirstVerseTableOffsetField, 4);
     if (Inside(firstVerseOffset, std::uint64_t{2} * books, size)) {
         firstVerseTable_.resize(books);
         for (std::size_t b = 0; b < books; ++b)
-            firstVerseTable_[b] = ReadU16(data + firstVerseOffset + 2 * b);
+            firstVerseTable_[b] = ReadLe16(data + firstVerseOffset + 2 * b);
     } else {
         note("first-verse table outside the file");
     }
 
-    const std::int32_t maxChapterOffset = ReadI32(header_.data() + kMaxChapterTableOffsetField);
+    const std::int64_t maxChapterOffset = ReadLeSigned(header_.data() + kMaxChapterTableOffsetField, 4);
     if (Inside(maxChapterOffset, books, size))
         maxChapterTable_.assign(data + maxChapterOffset, data + maxChapterOffset + books);
     else
@@ -108,7 +109,7 @@ void TLTBibleModule::Load(std::span<const std::uint8_t> image) {
     bookNames_ = ParseCommaText(UnpackField(
         data, size, ReadFieldDescriptor(header_.data() + kBookNamesDescriptor), kMaxUnpackedFieldSize));
 
-    const std::uint32_t storedHash = ReadU32(header_.data() + kHashOffset);
+    const std::uint32_t storedHash = ReadLe32(header_.data() + kHashOffset);
     if (HeaderHash(kPrimaryHashSeed) != storedHash && HeaderHash(kSecondaryHashSeed) != storedHash)
         throw Error("Module file has invalid or corrupt hash.");
 
@@ -116,7 +117,7 @@ void TLTBibleModule::Load(std::span<const std::uint8_t> image) {
 
     if (header_[kShortCodeOffset] == 3 &&
         std::memcmp(header_.data() + kShortCodeOffset + 1, "KJV", 3) == 0 &&
-        ReadU32(header_.data() + kWordListFlagOffset) != 0) {
+        ReadLe32(header_.data() + kWordListFlagOffset) != 0) {
         std::vector<std::string> words = ParseCommaText(UnpackField(
             data, size, ReadFieldDescriptor(header_.data() + kWordListDescriptor), kMaxUnpackedFieldSize));
         wordList_.reserve(words.size());
@@ -128,11 +129,11 @@ void TLTBibleModule::Load(std::span<const std::uint8_t> image) {
 }
 
 std::uint16_t TLTBibleModule::BookCount() const {
-    return lt5::ReadU16(header_.data() + lt5::kBookCountOffset);
+    return ReadLe16(header_.data() + lt5::kBookCountOffset);
 }
 
 std::uint16_t TLTBibleModule::VerseCount() const {
-    return lt5::ReadU16(header_.data() + lt5::kVerseCountOffset);
+    return ReadLe16(header_.data() + lt5::kVerseCountOffset);
 }
 
 std::string TLTBibleModule::ShortCode() const {

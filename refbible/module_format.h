@@ -1,7 +1,7 @@
 // Layout of a Lectern 5 Bible module (.lt5bible), shared by the reader, the
 // module builder and the tests.
 //
-// All integers are little-endian; every offset is an absolute byte offset from
+// All integers are little-endian (platform/little_endian.h); every offset is an absolute byte offset from
 // the start of the file. A length-prefixed text is one unsigned length byte
 // followed by that many 8-bit characters inside a field of fixed width.
 //
@@ -87,27 +87,5 @@ inline constexpr std::size_t kRecordVerseByte = 10;
 // a few hundred bytes and the word list of a whole Bible well under 1 MiB; a
 // stream that yields more is treated as damaged (or as a decompression bomb).
 inline constexpr std::size_t kMaxUnpackedFieldSize = 16u * 1024u * 1024u;
-
-inline std::uint16_t ReadU16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-
-inline std::uint32_t ReadU32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
-inline std::int32_t ReadI32(const std::uint8_t* p) {
-    return static_cast<std::int32_t>(ReadU32(p));
-}
-
-inline void WriteU16(std::uint8_t* p, std::uint16_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-inline void WriteU32(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
 
 }  // namespace tovra::lt5

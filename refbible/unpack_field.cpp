@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <zlib.h>
 
+#include "platform/little_endian.h"
 #include "refbible/module_format.h"
 
 namespace tovra {
@@ -53,9 +54,9 @@ private:
 
 FieldDescriptor ReadFieldDescriptor(const std::uint8_t* p) {
     FieldDescriptor d;
-    d.offset = lt5::ReadU32(p);
-    d.storedSize = lt5::ReadU32(p + 4);
-    d.unpackedSize = lt5::ReadU32(p + 8);
+    d.offset = ReadLe32(p);
+    d.storedSize = ReadLe32(p + 4);
+    d.unpackedSize = ReadLe32(p + 8);
     return d;
 }
 

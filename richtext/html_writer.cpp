@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdint>
 
+#include "platform/little_endian.h"
 #include "platform/system_colors.h"
 #include "richtext/table.h"
 
@@ -157,10 +158,9 @@ void AppendHtmlEscapedUtf16(std::string& out, std::string_view bytes) {
     const size_t start = out.size();
     size_t spaces = 0;
     for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        uint32_t cp = static_cast<uint8_t>(bytes[i]) | (static_cast<uint32_t>(static_cast<uint8_t>(bytes[i + 1])) << 8);
+        uint32_t cp = ReadLe16(bytes.data() + i);
         if (cp >= 0xD800 && cp < 0xDC00 && i + 3 < bytes.size()) {
-            const uint32_t lo =
-                static_cast<uint8_t>(bytes[i + 2]) | (static_cast<uint32_t>(static_cast<uint8_t>(bytes[i + 3])) << 8);
+            const uint32_t lo = ReadLe16(bytes.data() + i + 2);
             if (lo >= 0xDC00 && lo < 0xE000) {
                 cp = 0x10000 + ((cp - 0xD800) << 10) + (lo - 0xDC00);
                 i += 2;

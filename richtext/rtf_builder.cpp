@@ -13,6 +13,7 @@
 #include "platform/ansi_char_tables.h"
 #include "platform/code_page.h"
 #include "platform/error.h"
+#include "platform/little_endian.h"
 #include "platform/screen.h"
 #include "richtext/document.h"
 #include "richtext/items.h"
@@ -479,10 +480,7 @@ void TRDRTFDocumentBuilder::OnText(const TRDRTFReader& reader, std::string_view 
         // are in the ANSI code page whatever the font.
         const std::u16string wide = CodePageToUtf16(text_, kAnsiCodePage);
         text_.clear();
-        for (char16_t u : wide) {
-            text_ += static_cast<char>(u & 0xFF);
-            text_ += static_cast<char>(u >> 8);
-        }
+        for (char16_t u : wide) AppendLe16(text_, u);
         item.SetFlag(rdifUnicode);
     }
     InsertRunItem(text_, item, nullptr, position, false, false);

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "platform/code_page.h"
+#include "platform/little_endian.h"
 #include "richtext/table.h"
 
 namespace tovra {
@@ -41,10 +42,7 @@ private:
             }
             // UTF-16LE items (RTF reading makes none) go out in the ANSI code page.
             std::u16string units(text.size() / 2, u'\0');
-            for (size_t k = 0; k < units.size(); ++k) {
-                units[k] = static_cast<char16_t>(static_cast<uint8_t>(text[2 * k]) |
-                                                 (static_cast<uint8_t>(text[2 * k + 1]) << 8));
-            }
+            for (size_t k = 0; k < units.size(); ++k) units[k] = ReadLe16(text.data() + 2 * k);
             Write(Utf16ToCodePage(units, kAnsiCodePage));
         } else if (item.StyleNo == rdkTable) {
             Table(static_cast<const TRDTableItemInfo&>(item), lineWidth, textOnly);

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/little_endian.h"
 #include "refbible/module.h"
 #include "refbible/module_format.h"
 #include "refbible/seeded_adler32.h"
@@ -72,7 +73,7 @@ void RunQueries(const TLTBibleModule& module, const std::uint8_t* data, std::siz
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::vector<std::uint8_t> image(data, data + size);
     if (size > lt5::kHeaderSize && (data[size - 1] & 1) != 0)
-        lt5::WriteU32(image.data() + lt5::kHashOffset,
+        WriteLe32(image.data() + lt5::kHashOffset,
                       SeededAdler32(lt5::kPrimaryHashSeed, image.data(), lt5::kHashedSize));
     try {
         TLTBibleModule module("fuzz.lt5bible", image);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/little_endian.h"
 #include "refbible/module.h"
 #include "refbible/module_format.h"
 #include "tools/mkmodule/module_builder.h"
@@ -34,11 +35,11 @@ inline std::vector<std::uint8_t> SmallModule(const mkmodule::TModuleOptions& opt
 }
 
 inline std::uint32_t Field32(const std::vector<std::uint8_t>& image, std::size_t offset) {
-    return lt5::ReadU32(image.data() + offset);
+    return ReadLe32(image.data() + offset);
 }
 
 inline void SetField32(std::vector<std::uint8_t>& image, std::size_t offset, std::uint32_t value) {
-    lt5::WriteU32(image.data() + offset, value);
+    WriteLe32(image.data() + offset, value);
 }
 
 // The message of the error that loading `image` from memory throws, or

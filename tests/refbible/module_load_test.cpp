@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "platform/little_endian.h"
 #include "refbible/mapped_file.h"
 #include "module_fixture.h"
 
@@ -256,9 +257,9 @@ TEST(ModuleLoadTest, ImpossibleLayoutFailsAfterTheHashCheck) {
     for (const Case& c : cases) {
         auto patched = image;
         if (c.size == 2)
-            WriteU16(patched.data() + c.field, static_cast<std::uint16_t>(c.value));
+            WriteLe16(patched.data() + c.field, static_cast<std::uint16_t>(c.value));
         else
-            WriteU32(patched.data() + c.field, static_cast<std::uint32_t>(c.value));
+            WriteLe32(patched.data() + c.field, static_cast<std::uint32_t>(c.value));
         auto unsealed = patched;
         testing::SealHeader(patched);
         EXPECT_EQ(LoadMessage(patched), c.message) << c.what;

@@ -175,7 +175,7 @@ TEST(VerseIndexDamageTest, NonsenseTablesStayInRange) {
         const std::uint32_t table = testing::Field32(image, kVerseTableOffsetField);
         const std::uint32_t firsts = testing::Field32(image, kFirstVerseTableOffsetField);
         const auto& entries = firstVerses[round % 5];
-        for (std::size_t b = 0; b < 3; ++b) WriteU16(image.data() + firsts + 2 * b, entries[b]);
+        for (std::size_t b = 0; b < 3; ++b) WriteLe16(image.data() + firsts + 2 * b, entries[b]);
         for (std::size_t n = 0; n < 14; ++n)
             for (std::size_t k : {kRecordBookByte, kRecordChapterByte, kRecordVerseByte})
                 image[table + n * kVerseRecordSize + k] =

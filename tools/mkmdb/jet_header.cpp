@@ -3,22 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/little_endian.h"
 #include "tools/mkmdb/jet_writer.h"
 
 namespace tovra::mkmdb {
-
-namespace {
-
-void PutLe16(uint8_t* p, uint16_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
-
-void PutLe32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-}  // namespace
 
 void Rc4Transform(const uint8_t* key, size_t keyLength, uint8_t* data, size_t length) {
     uint8_t s[256];
@@ -50,10 +38,10 @@ std::vector<uint8_t> BuildHeaderPage(const std::vector<unsigned char>& passwordU
                                           0x02, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00,
                                           0x04, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00};
     std::memcpy(p + 0x18, kLeadIn, sizeof kLeadIn);
-    PutLe16(p + 0x3C, 1252);  // default code page
-    PutLe32(p + 0x3E, 0);     // database key: not encrypted
-    PutLe16(p + 0x6A, 0x21AA);
-    PutLe32(p + 0x6E, 0x0409);  // General sort order
+    WriteLe16(p + 0x3C, 1252);  // default code page
+    WriteLe32(p + 0x3E, 0);     // database key: not encrypted
+    WriteLe16(p + 0x6A, 0x21AA);
+    WriteLe32(p + 0x6E, 0x0409);  // General sort order
     std::memcpy(p + kJetCreationDateOffset, &kJetCreationDate, sizeof kJetCreationDate);
 
     uint8_t password[kJetPasswordLength] = {};
@@ -66,7 +54,7 @@ std::vector<uint8_t> BuildHeaderPage(const std::vector<unsigned char>& passwordU
     Rc4Transform(kJetHeaderKey, sizeof kJetHeaderKey, p + kJetHeaderEncodedStart, kJetHeaderEncodedLength);
 
     // Plain fields after the encoded block.
-    PutLe32(p + 0x98, 0x0654);
+    WriteLe32(p + 0x98, 0x0654);
     std::memcpy(p + 0x9C, "4.0", 4);
     p[0xE00] = 0x01;
     p[0xE01] = 0x01;

@@ -14,6 +14,7 @@
 
 #include "platform/ascii.h"
 #include "platform/error.h"
+#include "platform/little_endian.h"
 #include "tools/mkmdb/jet_header.h"
 #include "tools/mkmdb/utf16_text.h"
 
@@ -47,21 +48,6 @@ enum : uint8_t {
 
 // Column flags of the table definition.
 enum : uint8_t { kFlagFixed = 0x01, kFlagNullable = 0x02, kFlagAutoLong = 0x04, kFlagSystem = 0x10 };
-
-void PutLe16(uint8_t* p, uint32_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
-void PutLe32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-void AppendLe16(std::vector<uint8_t>& out, uint32_t v) {
-    out.push_back(static_cast<uint8_t>(v));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-}
-void AppendLe32(std::vector<uint8_t>& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
 
 // A column as the file stores it.
 struct TPhysColumn {
@@ -201,16 +187,16 @@ public:
         if (longValue)
             std::memcpy(p + 4, "LVAL", 4);
         else
-            PutLe32(p + 4, owner);
-        PutLe16(p + 2, static_cast<uint32_t>(kPage - kDataHeader));
+            WriteLe32(p + 4, owner);
+        WriteLe16(p + 2, static_cast<uint32_t>(kPage - kDataHeader));
         return n;
     }
-    static uint16_t RowCount(const uint8_t* p) { return static_cast<uint16_t>(p[12] | (p[13] << 8)); }
+    static uint16_t RowCount(const uint8_t* p) { return ReadLe16(p + 12); }
     static size_t RowsStart(const uint8_t* p) {
         const uint16_t rows = RowCount(p);
         if (rows == 0) return kPage;
         const uint8_t* last = p + kDataHeader + 2 * (rows - 1);
-        return static_cast<size_t>(last[0] | (last[1] << 8)) & 0x1FFF;
+        return static_cast<size_t>(ReadLe16(last)) & 0x1FFF;
     }
     bool Fits(uint32_t page, size_t length) {
         const uint8_t* p = Page(page);
@@ -226,9 +212,9 @@ public:
         const uint16_t rows = RowCount(p);
         const size_t start = RowsStart(p) - row.size();
         std::memcpy(p + start, row.data(), row.size());
-        PutLe16(p + kDataHeader + 2 * rows, static_cast<uint32_t>(start));
-        PutLe16(p + 12, rows + 1u);
-        PutLe16(p + 2, static_cast<uint32_t>(start - (kDataHeader + 2 * (rows + 1u))));
+        WriteLe16(p + kDataHeader + 2 * rows, static_cast<uint32_t>(start));
+        WriteLe16(p + 12, rows + 1u);
+        WriteLe16(p + 2, static_cast<uint32_t>(start - (kDataHeader + 2 * (rows + 1u))));
         return static_cast<uint8_t>(rows);
     }
     std::vector<uint8_t> Bytes() const {
@@ -283,7 +269,7 @@ private:
         std::vector<uint8_t> header(12, 0);
         const size_t n = bytes.size();
         if (n <= kInlineMemoLimit) {
-            PutLe32(header.data(), static_cast<uint32_t>(n) | 0x80000000u);
+            WriteLe32(header.data(), static_cast<uint32_t>(n) | 0x80000000u);
             header.insert(header.end(), bytes.begin(), bytes.end());
             return header;
         }
@@ -298,8 +284,8 @@ private:
             }
             std::vector<uint8_t> row(bytes.begin(), bytes.end());
             const uint8_t rowNumber = image_.AddRow(open->second, row);
-            PutLe32(header.data(), static_cast<uint32_t>(n) | 0x40000000u);
-            PutLe32(header.data() + 4, (open->second << 8) | rowNumber);
+            WriteLe32(header.data(), static_cast<uint32_t>(n) | 0x40000000u);
+            WriteLe32(header.data() + 4, (open->second << 8) | rowNumber);
             return header;
         }
         // A chain of rows, each alone on its own page, each naming the next.
@@ -319,8 +305,8 @@ private:
                        bytes.begin() + static_cast<std::ptrdiff_t>(from + len));
             image_.AddRow(chain[k], row);
         }
-        PutLe32(header.data(), static_cast<uint32_t>(n));
-        PutLe32(header.data() + 4, chain[0] << 8);
+        WriteLe32(header.data(), static_cast<uint32_t>(n));
+        WriteLe32(header.data() + 4, chain[0] << 8);
         return header;
     }
 
@@ -343,8 +329,8 @@ private:
             uint8_t* f = fixedArea.data() + col.fixedOffset;
             switch (col.type) {
                 case kTypeByte: f[0] = static_cast<uint8_t>(*ParseInteger(*cell)); break;
-                case kTypeInteger: PutLe16(f, static_cast<uint32_t>(*ParseInteger(*cell))); break;
-                case kTypeLong: PutLe32(f, static_cast<uint32_t>(*ParseInteger(*cell))); break;
+                case kTypeInteger: WriteLe16(f, static_cast<uint32_t>(*ParseInteger(*cell))); break;
+                case kTypeLong: WriteLe32(f, static_cast<uint32_t>(*ParseInteger(*cell))); break;
                 case kTypeDouble:
                 case kTypeDateTime: {
                     const double v = *ParseReal(*cell);
@@ -395,7 +381,7 @@ std::vector<uint8_t> InlineMap(const std::vector<uint32_t>& pages) {
     if (pages.empty()) return row;
     const uint32_t first = *std::min_element(pages.begin(), pages.end());
     const uint32_t start = first - first % 8;
-    PutLe32(row.data() + 1, start);
+    WriteLe32(row.data() + 1, start);
     for (uint32_t p : pages) {
         const uint32_t bit = p - start;
         if (bit < (kMapRowBytes - 5) * 8) row[5 + bit / 8] |= static_cast<uint8_t>(1u << (bit % 8));
@@ -415,7 +401,7 @@ std::vector<uint8_t> IndirectMap(TImage& image, const std::vector<uint32_t>& pag
             const uint32_t n = image.NewPage(0x05);
             image.Page(n)[1] = 0x01;
             it = bitmapPages.emplace(slot, n).first;
-            PutLe32(row.data() + 1 + 4 * slot, n);
+            WriteLe32(row.data() + 1 + 4 * slot, n);
         }
         const uint32_t bit = p % kPagesPerMapPage;
         image.Page(it->second)[4 + bit / 8] |= static_cast<uint8_t>(1u << (bit % 8));
@@ -448,54 +434,54 @@ std::vector<uint8_t> TableDefinition(const TPhysTable& table, const TTablePages&
     t[0] = 0x02;
     t[1] = 0x01;
     uint8_t* p = t.data();
-    PutLe32(p + 12, kColumnUnknown);
-    PutLe32(p + 16, pages.rowCount);
-    PutLe32(p + 20, table.nextAutoNumber);
+    WriteLe32(p + 12, kColumnUnknown);
+    WriteLe32(p + 16, pages.rowCount);
+    WriteLe32(p + 20, table.nextAutoNumber);
     p[24] = 0x01;
     p[40] = table.system ? 0x53 : 0x4E;
     const uint32_t ncols = static_cast<uint32_t>(table.columns.size());
-    PutLe16(p + 41, ncols);
-    PutLe16(p + 43, table.varCount);
-    PutLe16(p + 45, ncols);
-    PutLe32(p + 47, 0);  // logical indexes
-    PutLe32(p + 51, 0);  // physical indexes
-    PutLe32(p + 55, usedMap);
-    PutLe32(p + 59, freeMap);
+    WriteLe16(p + 41, ncols);
+    WriteLe16(p + 43, table.varCount);
+    WriteLe16(p + 45, ncols);
+    WriteLe32(p + 47, 0);  // logical indexes
+    WriteLe32(p + 51, 0);  // physical indexes
+    WriteLe32(p + 55, usedMap);
+    WriteLe32(p + 59, freeMap);
     size_t off = 63;
     for (uint32_t c = 0; c < ncols; ++c) {
         const TPhysColumn& col = table.columns[c];
         uint8_t* e = p + off;
         e[0] = col.type;
-        PutLe32(e + 1, kColumnUnknown);
-        PutLe16(e + 5, c);
-        PutLe16(e + 7, col.fixed ? 0 : col.varIndex);
-        PutLe16(e + 9, c);
+        WriteLe32(e + 1, kColumnUnknown);
+        WriteLe16(e + 5, c);
+        WriteLe16(e + 7, col.fixed ? 0 : col.varIndex);
+        WriteLe16(e + 9, c);
         const bool textual = col.type == kTypeText || col.type == kTypeMemo;
-        PutLe16(e + 11, textual || table.system ? 0x0409 : 0);
+        WriteLe16(e + 11, textual || table.system ? 0x0409 : 0);
         e[15] = col.flags;
         e[16] = 0x00;  // text is stored without Unicode compression
-        PutLe16(e + 21, col.fixed ? col.fixedOffset : 0);
-        PutLe16(e + 23, col.length);
+        WriteLe16(e + 21, col.fixed ? col.fixedOffset : 0);
+        WriteLe16(e + 23, col.length);
         off += 25;
     }
     for (const auto& col : table.columns) {
         if (off + 2 + col.nameUtf16.size() > kPage) throw Error("table \"" + table.name + "\": too many columns for one definition page");
-        PutLe16(p + off, static_cast<uint32_t>(col.nameUtf16.size()));
+        WriteLe16(p + off, static_cast<uint32_t>(col.nameUtf16.size()));
         std::memcpy(p + off + 2, col.nameUtf16.data(), col.nameUtf16.size());
         off += 2 + col.nameUtf16.size();
     }
     for (const auto& [column, maps] : columnMaps) {
         if (off + 12 > kPage) throw Error("table \"" + table.name + "\": too many columns for one definition page");
-        PutLe16(p + off, static_cast<uint32_t>(column));
-        PutLe32(p + off + 2, maps.first);
-        PutLe32(p + off + 6, maps.second);
+        WriteLe16(p + off, static_cast<uint32_t>(column));
+        WriteLe32(p + off + 2, maps.first);
+        WriteLe32(p + off + 6, maps.second);
         off += 10;
     }
     if (off + 2 + 8 > kPage) throw Error("table \"" + table.name + "\": too many columns for one definition page");
-    PutLe16(p + off, 0xFFFF);
+    WriteLe16(p + off, 0xFFFF);
     off += 2;
-    PutLe32(p + 8, static_cast<uint32_t>(off));
-    PutLe16(p + 2, static_cast<uint32_t>(kPage - off - 8));
+    WriteLe32(p + 8, static_cast<uint32_t>(off));
+    WriteLe16(p + 2, static_cast<uint32_t>(kPage - off - 8));
     return t;
 }
 

@@ -2,15 +2,14 @@
 
 #include <cstdint>
 
+#include "platform/little_endian.h"
+
 namespace tovra::mkmdb {
 
 std::optional<std::vector<unsigned char>> Utf8ToUtf16Le(std::string_view utf8) {
     std::vector<unsigned char> out;
     out.reserve(utf8.size() * 2);
-    auto put = [&out](uint32_t unit) {
-        out.push_back(static_cast<unsigned char>(unit & 0xFF));
-        out.push_back(static_cast<unsigned char>(unit >> 8));
-    };
+    auto put = [&out](uint32_t unit) { AppendLe16(out, static_cast<uint16_t>(unit)); };
     const size_t n = utf8.size();
     size_t i = 0;
     while (i < n) {

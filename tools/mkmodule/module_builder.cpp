@@ -8,6 +8,7 @@
 #include <zlib.h>
 
 #include "platform/error.h"
+#include "platform/little_endian.h"
 #include "refbible/comma_text.h"
 #include "refbible/seeded_adler32.h"
 
@@ -55,7 +56,7 @@ std::vector<std::uint8_t> CompressField(std::string_view text) {
 
 void SealHeader(std::vector<std::uint8_t>& image, std::uint32_t seed) {
     if (image.size() < lt5::kHeaderSize) throw Error("module image shorter than its header");
-    lt5::WriteU32(image.data() + lt5::kHashOffset, SeededAdler32(seed, image.data(), lt5::kHashedSize));
+    WriteLe32(image.data() + lt5::kHashOffset, SeededAdler32(seed, image.data(), lt5::kHashedSize));
 }
 
 void AttachField(std::vector<std::uint8_t>& image, std::size_t descriptorOffset,
@@ -63,9 +64,9 @@ void AttachField(std::vector<std::uint8_t>& image, std::size_t descriptorOffset,
     const std::size_t offset = image.size();
     image.insert(image.end(), bytes.begin(), bytes.end());
     std::uint8_t* d = image.data() + descriptorOffset;
-    lt5::WriteU32(d, static_cast<std::uint32_t>(offset));
-    lt5::WriteU32(d + 4, static_cast<std::uint32_t>(bytes.size()));
-    lt5::WriteU32(d + 8, unpackedSize);
+    WriteLe32(d, static_cast<std::uint32_t>(offset));
+    WriteLe32(d + 4, static_cast<std::uint32_t>(bytes.size()));
+    WriteLe32(d + 8, unpackedSize);
 }
 
 std::vector<std::uint8_t> BuildModule(const TVersification& versification, const TModuleOptions& options) {
@@ -78,14 +79,14 @@ std::vector<std::uint8_t> BuildModule(const TVersification& versification, const
     std::vector<std::uint8_t> image(kHeaderSize, 0);
     PutLengthPrefixed(image, kTitleOffset, options.title, kTitleMaxLength, "title");
     PutLengthPrefixed(image, kShortCodeOffset, options.shortCode, kShortCodeMaxLength, "short code");
-    WriteU16(image.data() + kBookCountOffset, static_cast<std::uint16_t>(books));
-    WriteU16(image.data() + kVerseCountOffset, static_cast<std::uint16_t>(verses));
+    WriteLe16(image.data() + kBookCountOffset, static_cast<std::uint16_t>(books));
+    WriteLe16(image.data() + kVerseCountOffset, static_cast<std::uint16_t>(verses));
     image[kMagicOffset] = static_cast<std::uint8_t>(kMagicLength);
     std::memcpy(image.data() + kMagicOffset + 1, kMagicText, kMagicLength);
 
     // Verse records; their first eight bytes are not used by the reader and
     // are written as zero.
-    WriteU32(image.data() + kVerseTableOffsetField, static_cast<std::uint32_t>(image.size()));
+    WriteLe32(image.data() + kVerseTableOffsetField, static_cast<std::uint32_t>(image.size()));
     std::vector<std::uint16_t> firstVerses;
     std::vector<std::uint8_t> maxChapters;
     std::uint32_t ordinal = 1;
@@ -110,12 +111,11 @@ std::vector<std::uint8_t> BuildModule(const TVersification& versification, const
         }
     }
 
-    WriteU32(image.data() + kFirstVerseTableOffsetField, static_cast<std::uint32_t>(image.size()));
+    WriteLe32(image.data() + kFirstVerseTableOffsetField, static_cast<std::uint32_t>(image.size()));
     for (std::uint16_t first : firstVerses) {
-        image.push_back(static_cast<std::uint8_t>(first));
-        image.push_back(static_cast<std::uint8_t>(first >> 8));
+        AppendLe16(image, first);
     }
-    WriteU32(image.data() + kMaxChapterTableOffsetField, static_cast<std::uint32_t>(image.size()));
+    WriteLe32(image.data() + kMaxChapterTableOffsetField, static_cast<std::uint32_t>(image.size()));
     image.insert(image.end(), maxChapters.begin(), maxChapters.end());
 
     std::vector<std::string> names, abbrevs;
@@ -134,7 +134,7 @@ std::vector<std::uint8_t> BuildModule(const TVersification& versification, const
             if (word.find('\0') != std::string::npos) throw Error("word list entry holds a zero byte");
         const std::string wordText = FormatCommaText(words);
         AttachField(image, kWordListDescriptor, CompressField(wordText), static_cast<std::uint32_t>(wordText.size()));
-        WriteU32(image.data() + kWordListFlagOffset, static_cast<std::uint32_t>(words.size()));
+        WriteLe32(image.data() + kWordListFlagOffset, static_cast<std::uint32_t>(words.size()));
     }
 
     SealHeader(image, options.hashSeed);
