@@ -35,6 +35,7 @@
 #include "platform/code_page.h"
 #include "platform/error.h"
 #include "platform/little_endian.h"
+#include "platform/utf16.h"
 
 namespace tovra {
 namespace {
@@ -79,10 +80,10 @@ public:
     void AppendUcs2(const unsigned char* p, size_t bytes, TUnmappableForm form, std::string& out) const {
         for (size_t i = 0; i + 1 < bytes; i += 2) {
             char32_t unit = ReadLe16(p + i);
-            if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < bytes) {
+            if (IsHighSurrogate(unit) && i + 3 < bytes) {
                 char32_t low = ReadLe16(p + i + 2);
-                if (low >= 0xDC00 && low <= 0xDFFF) {
-                    Append(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00), form, out);
+                if (IsLowSurrogate(low)) {
+                    Append(CombineSurrogates(unit, low), form, out);
                     i += 2;
                     continue;
                 }

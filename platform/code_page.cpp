@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "platform/little_endian.h"
+#include "platform/utf16.h"
+#include "platform/utf8.h"
 
 namespace tovra {
 namespace {
@@ -150,48 +152,6 @@ std::string IconvAll(iconv_t cd, std::string_view in, size_t unitSize, std::stri
     return out;
 }
 
-// Decodes one UTF-8 sequence at `pos`; malformed input yields U+FFFD and
-// advances by one byte.
-char32_t DecodeUtf8(std::string_view s, size_t& pos) {
-    auto byte = [&](size_t i) { return static_cast<unsigned char>(s[i]); };
-    unsigned char c = byte(pos);
-    if (c < 0x80) {
-        ++pos;
-        return c;
-    }
-    int extra = 0;
-    char32_t cp = 0;
-    char32_t min = 0;
-    if ((c & 0xE0) == 0xC0) {
-        extra = 1; cp = c & 0x1F; min = 0x80;
-    } else if ((c & 0xF0) == 0xE0) {
-        extra = 2; cp = c & 0x0F; min = 0x800;
-    } else if ((c & 0xF8) == 0xF0) {
-        extra = 3; cp = c & 0x07; min = 0x10000;
-    } else {
-        ++pos;
-        return 0xFFFD;
-    }
-    if (pos + static_cast<size_t>(extra) >= s.size()) {  // sequence cut off at the end
-        ++pos;
-        return 0xFFFD;
-    }
-    for (int i = 1; i <= extra; ++i) {
-        unsigned char cc = byte(pos + i);
-        if ((cc & 0xC0) != 0x80) {
-            ++pos;
-            return 0xFFFD;
-        }
-        cp = (cp << 6) | (cc & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-        ++pos;
-        return 0xFFFD;
-    }
-    pos += static_cast<size_t>(extra) + 1;
-    return cp;
-}
-
 }  // namespace
 
 int CharsetToCodePage(int charset) {
@@ -275,7 +235,10 @@ std::string Utf8ToCodePage(std::string_view utf8, int codePage, UnmappableHandle
             ++pos;
             continue;
         }
-        char32_t cp = DecodeUtf8(utf8, pos);
+        // A malformed sequence stands for one U+FFFD per byte.
+        const std::optional<char32_t> decoded = DecodeUtf8(utf8, pos);
+        if (!decoded) ++pos;
+        const char32_t cp = decoded.value_or(kReplacementCharacter);
         int16_t b = cp < 0x10000 ? t->fromUnicode[cp] : -1;
         if (b >= 0) {
             out.push_back(static_cast<char>(b));
@@ -294,32 +257,13 @@ std::string CodePageToUtf8(std::string_view text, int codePage) {
     out.reserve(wide.size());
     for (size_t i = 0; i < wide.size(); ++i) {
         char32_t cp = wide[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 &&
-            wide[i + 1] <= 0xDFFF) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (wide[i + 1] - 0xDC00);
+        if (IsHighSurrogate(cp) && i + 1 < wide.size() && IsLowSurrogate(wide[i + 1])) {
+            cp = CombineSurrogates(cp, wide[i + 1]);
             ++i;
         }
         AppendUtf8(cp, out);
     }
     return out;
-}
-
-void AppendUtf8(char32_t cp, std::string& out) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
 }
 
 // ---------------------------------------------------------------------------

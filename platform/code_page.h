@@ -46,9 +46,6 @@ std::string Utf8ToCodePage(std::string_view utf8, int codePage, UnmappableHandle
 // 8-bit text in a code page to UTF-8.
 std::string CodePageToUtf8(std::string_view text, int codePage);
 
-// Appends the UTF-8 form of one code point.
-void AppendUtf8(char32_t codePoint, std::string& out);
-
 // Decoding of 8-bit text a byte at a time, for readers that meet the bytes
 // of one character separately (RTF writes each byte of a double-byte
 // character as an escape of its own). Built from iconv on first use of a

@@ -7,6 +7,7 @@
 
 #include "platform/little_endian.h"
 #include "platform/system_colors.h"
+#include "platform/utf16.h"
 #include "richtext/table.h"
 
 namespace tovra {
@@ -159,10 +160,10 @@ void AppendHtmlEscapedUtf16(std::string& out, std::string_view bytes) {
     size_t spaces = 0;
     for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
         uint32_t cp = ReadLe16(bytes.data() + i);
-        if (cp >= 0xD800 && cp < 0xDC00 && i + 3 < bytes.size()) {
+        if (IsHighSurrogate(cp) && i + 3 < bytes.size()) {
             const uint32_t lo = ReadLe16(bytes.data() + i + 2);
-            if (lo >= 0xDC00 && lo < 0xE000) {
-                cp = 0x10000 + ((cp - 0xD800) << 10) + (lo - 0xDC00);
+            if (IsLowSurrogate(lo)) {
+                cp = CombineSurrogates(cp, lo);
                 i += 2;
             }
         }

@@ -6,8 +6,8 @@
 #include <sstream>
 
 #include "platform/ascii.h"
-#include "platform/code_page.h"
 #include "platform/error.h"
+#include "platform/utf8.h"
 
 namespace tovra::mkmdb {
 
@@ -111,7 +111,7 @@ private:
                     }
                     if (pos_ >= text_.size() || digits == 0) Fail(line_, "\\u{...} needs 1 to 6 hex digits");
                     ++pos_;
-                    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) Fail(line_, "\\u{...} is not a Unicode scalar value");
+                    if (!IsUnicodeScalarValue(cp)) Fail(line_, "\\u{...} is not a Unicode scalar value");
                     AppendUtf8(static_cast<char32_t>(cp), out);
                     break;
                 }
