@@ -1,16 +1,7 @@
 // Output file naming, layout and the all-or-nothing write.
 #include "engine/output_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <vector>
-
-#include "platform/error.h"
+#include "platform/atomic_file.h"
 #include "platform/version.h"
 
 namespace tovra {
@@ -52,50 +43,6 @@ std::string BuildOutputContent(const std::string& inputPath, const EntryList& en
         out += "\r\n";
     }
     return out;
-}
-
-void WriteFileAtomically(const std::string& path, const std::string& content) {
-    size_t slash = path.rfind('/');
-    std::string temp = (slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1)) +
-                       "." + path.substr(slash == std::string::npos ? 0 : slash + 1) + ".XXXXXX";
-    std::vector<char> name(temp.begin(), temp.end());
-    name.push_back('\0');
-    int fd = mkstemp(name.data());
-    if (fd < 0)
-        throw Error("Cannot create file \"" + path + "\". " + std::strerror(errno));
-    const std::string tempPath(name.data());
-    auto fail = [&](const std::string& what) {
-        int saved = errno;
-        close(fd);
-        unlink(tempPath.c_str());
-        throw Error(what + " \"" + path + "\". " + std::strerror(saved));
-    };
-    // The new file gets the permissions any newly created file would get.
-    mode_t mask = umask(0);
-    umask(mask);
-    if (fchmod(fd, 0666 & ~mask) != 0) fail("Cannot create file");
-    const char* p = content.data();
-    size_t left = content.size();
-    while (left > 0) {
-        ssize_t n = write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            fail("Failed to write file");
-        }
-        p += n;
-        left -= static_cast<size_t>(n);
-    }
-    if (fsync(fd) != 0) fail("Failed to write file");
-    if (close(fd) != 0) {
-        int saved = errno;
-        unlink(tempPath.c_str());
-        throw Error("Failed to write file \"" + path + "\". " + std::strerror(saved));
-    }
-    if (rename(tempPath.c_str(), path.c_str()) != 0) {
-        int saved = errno;
-        unlink(tempPath.c_str());
-        throw Error("Cannot create file \"" + path + "\". " + std::strerror(saved));
-    }
 }
 
 void WriteOutputFile(const std::string& inputPath, const EntryList& entries, bool hasItalics,

@@ -27,7 +27,4 @@ std::string BuildOutputContent(const std::string& inputPath, const EntryList& en
 void WriteOutputFile(const std::string& inputPath, const EntryList& entries, bool hasItalics,
                      bool hasFootnotes, const TRunSettings& settings, TStatusLog& log);
 
-// Writes `content` to `path` through a temporary file and a rename.
-void WriteFileAtomically(const std::string& path, const std::string& content);
-
 }  // namespace tovra

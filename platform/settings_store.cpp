@@ -2,7 +2,6 @@
 #include "platform/settings_store.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -12,6 +11,7 @@
 #include <vector>
 
 #include "platform/ascii.h"
+#include "platform/atomic_file.h"
 #include "platform/error.h"
 
 namespace tovra {
@@ -232,21 +232,15 @@ void TSettingsStore::Save(const Contents& contents, const std::string& name) {
                 << '\n';
         }
     }
-    const std::string text = out.str();
-    const std::string temp = filePath_ + ".tmp" + std::to_string(getpid());
-    std::FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f) throw Error(failed);
-    if (damaged_) {
-        // Keep the damaged file for the user instead of silently dropping it.
-        std::rename(filePath_.c_str(), (filePath_ + ".damaged").c_str());
-        damaged_ = false;
-    }
-    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    ok = (std::fflush(f) == 0) && ok;
-    ok = (fsync(fileno(f)) == 0) && ok;
-    ok = (std::fclose(f) == 0) && ok;
-    if (!ok || std::rename(temp.c_str(), filePath_.c_str()) != 0) {
-        std::remove(temp.c_str());
+    try {
+        TAtomicFile file(filePath_);
+        if (damaged_) {
+            // Keep the damaged file for the user instead of silently dropping it.
+            std::rename(filePath_.c_str(), (filePath_ + ".damaged").c_str());
+            damaged_ = false;
+        }
+        file.Commit(out.str());
+    } catch (const Error&) {
         throw Error(failed);
     }
 }

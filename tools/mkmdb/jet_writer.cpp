@@ -1,11 +1,6 @@
 #include "tools/mkmdb/jet_writer.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -13,6 +8,7 @@
 #include <map>
 
 #include "platform/ascii.h"
+#include "platform/atomic_file.h"
 #include "platform/error.h"
 #include "platform/little_endian.h"
 #include "tools/mkmdb/jet_header.h"
@@ -694,39 +690,7 @@ std::vector<uint8_t> BuildJetImage(const TDatabaseDef& database) {
 
 void WriteJetFile(const TDatabaseDef& database, const std::string& path) {
     const std::vector<uint8_t> bytes = BuildJetImage(database);
-    std::string temp = path + ".tmp-XXXXXX";
-    std::vector<char> name(temp.begin(), temp.end());
-    name.push_back('\0');
-    const int fd = mkstemp(name.data());
-    if (fd < 0) throw Error("cannot create a temporary file beside " + path + ": " + std::strerror(errno));
-    temp = name.data();
-    auto fail = [&](const std::string& what) {
-        const int saved = errno;
-        ::close(fd);
-        ::unlink(temp.c_str());
-        throw Error(what + " " + path + ": " + std::strerror(saved));
-    };
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            fail("cannot write");
-        }
-        done += static_cast<size_t>(n);
-    }
-    if (::fchmod(fd, 0644) != 0) fail("cannot set the mode of");
-    if (::fsync(fd) != 0) fail("cannot flush");
-    if (::close(fd) != 0) {
-        const int saved = errno;
-        ::unlink(temp.c_str());
-        throw Error("cannot close " + path + ": " + std::strerror(saved));
-    }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        const int saved = errno;
-        ::unlink(temp.c_str());
-        throw Error("cannot rename the finished file to " + path + ": " + std::strerror(saved));
-    }
+    WriteFileAtomically(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 }  // namespace tovra::mkmdb

@@ -1,12 +1,11 @@
 // Laying out a module file.
 #include "tools/mkmodule/module_builder.h"
 
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <zlib.h>
 
+#include "platform/atomic_file.h"
 #include "platform/error.h"
 #include "platform/little_endian.h"
 #include "refbible/comma_text.h"
@@ -147,21 +146,7 @@ void WriteModuleFile(const std::string& path, const std::vector<std::uint8_t>& i
     std::error_code ec;
     if (target.has_parent_path()) fs::create_directories(target.parent_path(), ec);
     if (ec) throw Error("Cannot create the folder of " + path + ": " + ec.message());
-    const std::string temporary = path + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
-        out.close();
-        if (!out) {
-            std::remove(temporary.c_str());
-            throw Error("Cannot write " + temporary);
-        }
-    }
-    fs::rename(temporary, target, ec);
-    if (ec) {
-        std::remove(temporary.c_str());
-        throw Error("Cannot rename " + temporary + " to " + path + ": " + ec.message());
-    }
+    WriteFileAtomically(path, std::string_view(reinterpret_cast<const char*>(image.data()), image.size()));
 }
 
 }  // namespace tovra::mkmodule
