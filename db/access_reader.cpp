@@ -29,6 +29,7 @@
 #include <unordered_map>
 
 #include "db/database_backend.h"
+#include "db/jet_format.h"
 #include "db/jet_header.h"
 #include "db/sqlite_reader.h"
 #include "platform/ascii.h"
@@ -39,8 +40,6 @@
 
 namespace tovra {
 namespace {
-
-constexpr size_t kMemoHeaderSize = 12;
 
 std::string Quoted(const std::string& s) { return "'" + s + "'"; }
 
@@ -220,20 +219,18 @@ RawValue CurrentValue(MdbHandle* mdb, MdbTableDef* table, int column) {
 
 // Collects the stored bytes of a memo value, following its long-value pages.
 std::string MemoBytes(const RawValue& v) {
-    if (v.length < kMemoHeaderSize) return std::string();
-    unsigned char header[kMemoHeaderSize];
-    std::memcpy(header, v.data, kMemoHeaderSize);
-    const uint32_t word = ReadLe32(header);
-    const size_t memoLength = word & 0x3FFFFFFF;
-    const uint32_t flags = word & 0xC0000000;
-    uint32_t pgRow = ReadLe32(header + 4);
+    if (v.length < jet::kLongValueHeaderSize) return std::string();
+    const uint32_t word = ReadLe32(v.data);
+    const size_t memoLength = word & jet::kLongValueLengthMask;
+    const uint32_t kind = word & jet::kLongValueKindMask;
+    uint32_t pgRow = ReadLe32(v.data + jet::kLongValuePointerOffset);
     const size_t pageSize = static_cast<size_t>(v.mdb->fmt->pg_size);
     const std::string damaged = "The database is damaged: a memo of column '" + std::string(v.col->name) +
                                 "' cannot be read.";
 
-    if (flags == 0x80000000) {  // stored in the row itself
-        size_t n = std::min(memoLength, v.length - kMemoHeaderSize);
-        return std::string(reinterpret_cast<const char*>(v.data + kMemoHeaderSize), n);
+    if (kind == jet::kLongValueInRow) {
+        size_t n = std::min(memoLength, v.length - jet::kLongValueHeaderSize);
+        return std::string(reinterpret_cast<const char*>(v.data + jet::kLongValueHeaderSize), n);
     }
     auto fetch = [&](uint32_t pr, const unsigned char*& p, size_t& n) {
         void* buf = nullptr;
@@ -246,7 +243,7 @@ std::string MemoBytes(const RawValue& v) {
         n = len;
     };
     std::string out;
-    if (flags == 0x40000000) {  // one long-value row
+    if (kind == jet::kLongValueSingleRow) {
         const unsigned char* p;
         size_t n;
         fetch(pgRow, p, n);

@@ -1,34 +1,19 @@
-// The database password as a protected file stores it, decoded back the way
-// the format notes describe: RC4 over bytes 0x18-0x97 of page 0, then the
-// 40 password bytes at 0x42 XORed with the integer part of the creation date
-// (the double at 0x72) as a repeated 4-byte little-endian mask.
+// The database password as a protected file stores it, decoded back with the
+// format's own unmasking: RC4 over the masked region of page 0, then the 40
+// password bytes XORed with the whole days of the creation date. The RC4 is
+// checked against published test vectors in tests/db/jet_format_test.cpp.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "db/jet_format.h"
+#include "platform/little_endian.h"
 #include "tools/mkmdb/jet_writer.h"
 
 namespace tovra::mkmdb {
 namespace {
-
-// An RC4 of the test's own, so that the writer's is not checked against itself.
-std::vector<uint8_t> Rc4(const std::vector<uint8_t>& key, std::vector<uint8_t> data) {
-    std::vector<int> s(256);
-    for (int i = 0; i < 256; ++i) s[i] = i;
-    for (int i = 0, j = 0; i < 256; ++i) {
-        j = (j + s[i] + key[i % key.size()]) & 0xFF;
-        std::swap(s[i], s[j]);
-    }
-    for (size_t k = 0, i = 0, j = 0; k < data.size(); ++k) {
-        i = (i + 1) & 0xFF;
-        j = (j + s[i]) & 0xFF;
-        std::swap(s[i], s[j]);
-        data[k] ^= static_cast<uint8_t>(s[(s[i] + s[j]) & 0xFF]);
-    }
-    return data;
-}
 
 struct TDecodedHeader {
     std::u16string password;
@@ -39,19 +24,17 @@ struct TDecodedHeader {
 };
 
 TDecodedHeader Decode(const std::vector<uint8_t>& image) {
-    std::vector<uint8_t> page(image.begin(), image.begin() + kJetPageSize);
-    const auto plain = Rc4({0xC7, 0xDA, 0x39, 0x6B}, std::vector<uint8_t>(page.begin() + 0x18, page.begin() + 0x18 + 128));
-    std::copy(plain.begin(), plain.end(), page.begin() + 0x18);
+    using namespace jet;
+    std::vector<uint8_t> page(image.begin(), image.begin() + kJet4PageSize);
+    ApplyHeaderMask(page.data() + kMaskedRegionOffset, kMaskedRegionJet4);
     TDecodedHeader h;
-    std::memcpy(&h.created, &page[0x72], 8);
-    h.codePage = static_cast<uint16_t>(page[0x3C] | (page[0x3D] << 8));
-    std::memcpy(&h.key, &page[0x3E], 4);
-    std::memcpy(&h.sortOrder, &page[0x6E], 4);
-    const uint32_t mask = static_cast<uint32_t>(static_cast<int64_t>(h.created));
-    for (size_t i = 0; i < 40; i += 2) {
-        const uint8_t lo = page[0x42 + i] ^ static_cast<uint8_t>(mask >> (8 * (i % 4)));
-        const uint8_t hi = page[0x43 + i] ^ static_cast<uint8_t>(mask >> (8 * ((i + 1) % 4)));
-        const char16_t c = static_cast<char16_t>(lo | (hi << 8));
+    std::memcpy(&h.created, &page[kCreationDateOffset], 8);
+    h.codePage = ReadLe16(&page[kCodePageOffset]);
+    h.key = ReadLe32(&page[kDatabaseKeyOffset]);
+    h.sortOrder = ReadLe32(&page[kSortOrderOffset]);
+    ApplyPasswordDateMask(&page[kPasswordOffset], kPasswordBytesJet4, h.created);
+    for (size_t i = 0; i < kPasswordBytesJet4; i += 2) {
+        const char16_t c = ReadLe16(&page[kPasswordOffset + i]);
         if (c == 0) break;
         h.password.push_back(c);
     }
@@ -83,7 +66,8 @@ TEST(JetHeaderPassword, StoredMaskedAndDecodesBack) {
         EXPECT_DOUBLE_EQ(h.created, kJetCreationDate);
         if (!c.utf8.empty()) {
             // The password must not be readable in the file as it stands.
-            const std::string raw(image.begin() + 0x42, image.begin() + 0x42 + 40);
+            const std::string raw(image.begin() + jet::kPasswordOffset,
+                                  image.begin() + jet::kPasswordOffset + jet::kPasswordBytesJet4);
             EXPECT_EQ(raw.find(c.utf8.substr(0, 1) + std::string(1, '\0')), std::string::npos);
         }
     }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "tests/mkmdb/mdb_dump.h"
+#include "db/jet_format.h"
 #include "tools/mkmdb/jet_writer.h"
 
 namespace tovra::mkmdb {
@@ -100,7 +101,7 @@ TEST(JetWriterRoundTrip, EveryTypeNullsTextAndMemosReadBackExactly) {
         ASSERT_EQ(mr.rows[r][0], many.rows[r][0]) << r;
         ASSERT_EQ(mr.rows[r][1], many.rows[r][1]) << r;
     }
-    EXPECT_GT(std::filesystem::file_size(path), 100u * kJetPageSize);
+    EXPECT_GT(std::filesystem::file_size(path), 100u * jet::kJet4PageSize);
 }
 
 TEST(JetWriterRoundTrip, EmptyTableAndNoTables) {
@@ -121,10 +122,11 @@ TEST(JetWriterRoundTrip, FileSizeIsWholePagesAndHeaderIsJet4) {
     TDatabaseDef db;
     db.tables.push_back({"T", {{"A", TColumnType::Text, 10, false}}, {{"a"}}});
     const auto image = BuildJetImage(db);
-    ASSERT_EQ(image.size() % kJetPageSize, 0u);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(image.data()) + 4, 15), "Standard Jet DB");
-    EXPECT_EQ(image[0x14], 1);  // Jet 4
-    EXPECT_EQ(image[2 * kJetPageSize], 0x02);  // catalog definition on page 2
+    ASSERT_EQ(image.size() % jet::kJet4PageSize, 0u);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(image.data()) + jet::kSignatureOffset, jet::kSignatureLength),
+              "Standard Jet DB");
+    EXPECT_EQ(image[jet::kVersionOffset], jet::kVersionJet4);
+    EXPECT_EQ(image[jet::kCatalogDefinitionPage * jet::kJet4PageSize], jet::kPageTableDefinition);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include "platform/error.h"
 #include "tools/mkmdb/description_parser.h"
+#include "db/jet_format.h"
 #include "tools/mkmdb/jet_writer.h"
 
 namespace tovra::mkmdb {
@@ -98,7 +99,7 @@ TEST(JetWriterValidation, FailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
     EXPECT_THROW(WriteJetFile(OneTable(), (dir / "missing" / "x.dct").string()), Error);
     // A good write replaces the old file.
     WriteJetFile(OneTable(), path);
-    EXPECT_EQ(std::filesystem::file_size(path) % kJetPageSize, 0u);
+    EXPECT_EQ(std::filesystem::file_size(path) % jet::kJet4PageSize, 0u);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1);
     std::filesystem::remove_all(dir);
 }

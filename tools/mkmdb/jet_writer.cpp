@@ -7,6 +7,7 @@
 #include <limits>
 #include <map>
 
+#include "db/jet_format.h"
 #include "platform/ascii.h"
 #include "platform/atomic_file.h"
 #include "platform/error.h"
@@ -18,38 +19,20 @@ namespace tovra::mkmdb {
 
 namespace {
 
-constexpr uint32_t kPage = kJetPageSize;
-constexpr size_t kDataHeader = 14;            // Jet 4 data page header
-constexpr size_t kMaxRowBytes = kPage - kDataHeader - 2;  // one row alone on a page
+using namespace jet;
+
+constexpr uint32_t kPage = kJet4PageSize;
+constexpr size_t kMaxRowBytes = kPage - kDataHeaderSize - 2;  // one row alone on a page
 constexpr size_t kMaxRowsPerPage = 255;        // row numbers of page pointers are one byte
 constexpr size_t kInlineMemoLimit = 64;        // memos up to this many bytes stay in the row
-constexpr size_t kLongValueChunk = kMaxRowBytes - 4;  // data bytes per chained long-value row
-constexpr size_t kMapRowBytes = 69;            // usage map rows: type byte + 68 bytes
-constexpr uint32_t kPagesPerMapPage = (kPage - 4) * 8;
+constexpr size_t kLongValueChunk = kMaxRowBytes - kLongValueLinkSize;  // data bytes per chained row
 constexpr uint32_t kColumnUnknown = 0x0659;    // the value Access writes beside every column
-
-// Jet column type codes.
-enum : uint8_t {
-    kTypeBoolean = 0x01,
-    kTypeByte = 0x02,
-    kTypeInteger = 0x03,
-    kTypeLong = 0x04,
-    kTypeDouble = 0x07,
-    kTypeDateTime = 0x08,
-    kTypeBinary = 0x09,
-    kTypeText = 0x0A,
-    kTypeOle = 0x0B,
-    kTypeMemo = 0x0C,
-};
-
-// Column flags of the table definition.
-enum : uint8_t { kFlagFixed = 0x01, kFlagNullable = 0x02, kFlagAutoLong = 0x04, kFlagSystem = 0x10 };
 
 // A column as the file stores it.
 struct TPhysColumn {
     std::string name;
     std::vector<unsigned char> nameUtf16;
-    uint8_t type = kTypeText;
+    uint8_t type = kColumnText;
     uint8_t flags = 0;
     uint16_t length = 0;     // bytes of a fixed column or the maximum of a Text column
     uint16_t fixedOffset = 0;
@@ -130,7 +113,7 @@ void LayOutColumns(TPhysTable& table) {
     for (auto& c : table.columns) {
         if (c.fixed) {
             c.fixedOffset = fixedOffset;
-            if (c.type != kTypeBoolean) fixedOffset = static_cast<uint16_t>(fixedOffset + c.length);
+            if (c.type != kColumnBoolean) fixedOffset = static_cast<uint16_t>(fixedOffset + c.length);
         } else {
             c.varIndex = varIndex++;
         }
@@ -145,19 +128,19 @@ TPhysColumn MakeColumn(const std::string& name, uint8_t type, uint16_t textLengt
     c.nameUtf16 = Utf16OrThrow(name, "column \"" + name + "\"");
     c.type = type;
     switch (type) {
-        case kTypeBoolean: c.fixed = true; c.length = 1; break;
-        case kTypeByte: c.fixed = true; c.length = 1; break;
-        case kTypeInteger: c.fixed = true; c.length = 2; break;
-        case kTypeLong: c.fixed = true; c.length = 4; break;
-        case kTypeDouble:
-        case kTypeDateTime: c.fixed = true; c.length = 8; break;
-        case kTypeText:
-        case kTypeBinary: c.length = textLength; break;
-        case kTypeMemo:
-        case kTypeOle: c.longValue = true; c.length = 0; break;
+        case kColumnBoolean: c.fixed = true; c.length = 1; break;
+        case kColumnByte: c.fixed = true; c.length = 1; break;
+        case kColumnInteger: c.fixed = true; c.length = 2; break;
+        case kColumnLong: c.fixed = true; c.length = 4; break;
+        case kColumnDouble:
+        case kColumnDateTime: c.fixed = true; c.length = 8; break;
+        case kColumnText:
+        case kColumnBinary: c.length = textLength; break;
+        case kColumnMemo:
+        case kColumnOle: c.longValue = true; c.length = 0; break;
         default: break;
     }
-    c.flags = static_cast<uint8_t>((c.fixed ? kFlagFixed : 0) | kFlagNullable | (system ? kFlagSystem : 0));
+    c.flags = static_cast<uint8_t>((c.fixed ? kColumnFixedLength : 0) | kColumnNullable | (system ? kColumnSystem : 0));
     return c;
 }
 
@@ -165,7 +148,7 @@ TPhysColumn MakeColumn(const std::string& name, uint8_t type, uint16_t textLengt
 
 class TImage {
 public:
-    uint32_t NewPage(uint8_t type) {
+    uint32_t NewPage(PageType type) {
         pages_.emplace_back(kPage, 0);
         pages_.back()[0] = type;
         pages_.back()[1] = 0x01;
@@ -178,27 +161,27 @@ public:
     // A data page owned by the table whose definition is on `owner`, or a
     // long-value page when `longValue` is set.
     uint32_t NewDataPage(uint32_t owner, bool longValue) {
-        const uint32_t n = NewPage(0x01);
+        const uint32_t n = NewPage(kPageData);
         uint8_t* p = Page(n);
         if (longValue)
-            std::memcpy(p + 4, "LVAL", 4);
+            std::memcpy(p + kDataOwnerOffset, kLongValueOwner, 4);
         else
-            WriteLe32(p + 4, owner);
-        WriteLe16(p + 2, static_cast<uint32_t>(kPage - kDataHeader));
+            WriteLe32(p + kDataOwnerOffset, owner);
+        WriteLe16(p + kDataFreeSpaceOffset, static_cast<uint16_t>(kPage - kDataHeaderSize));
         return n;
     }
-    static uint16_t RowCount(const uint8_t* p) { return ReadLe16(p + 12); }
+    static uint16_t RowCount(const uint8_t* p) { return ReadLe16(p + kDataRowCountOffset); }
     static size_t RowsStart(const uint8_t* p) {
         const uint16_t rows = RowCount(p);
         if (rows == 0) return kPage;
-        const uint8_t* last = p + kDataHeader + 2 * (rows - 1);
-        return static_cast<size_t>(ReadLe16(last)) & 0x1FFF;
+        const uint8_t* last = p + kDataHeaderSize + 2 * (rows - 1);
+        return static_cast<size_t>(ReadLe16(last) & kRowOffsetMask);
     }
     bool Fits(uint32_t page, size_t length) {
         const uint8_t* p = Page(page);
         const uint16_t rows = RowCount(p);
         if (rows >= kMaxRowsPerPage) return false;
-        const size_t used = kDataHeader + 2 * (static_cast<size_t>(rows) + 1);
+        const size_t used = kDataHeaderSize + 2 * (static_cast<size_t>(rows) + 1);
         const size_t start = RowsStart(p);
         return start >= used && start - used >= length;
     }
@@ -208,9 +191,9 @@ public:
         const uint16_t rows = RowCount(p);
         const size_t start = RowsStart(p) - row.size();
         std::memcpy(p + start, row.data(), row.size());
-        WriteLe16(p + kDataHeader + 2 * rows, static_cast<uint32_t>(start));
-        WriteLe16(p + 12, rows + 1u);
-        WriteLe16(p + 2, static_cast<uint32_t>(start - (kDataHeader + 2 * (rows + 1u))));
+        WriteLe16(p + kDataHeaderSize + 2 * rows, static_cast<uint16_t>(start));
+        WriteLe16(p + kDataRowCountOffset, static_cast<uint16_t>(rows + 1));
+        WriteLe16(p + kDataFreeSpaceOffset, static_cast<uint16_t>(start - (kDataHeaderSize + 2 * (rows + 1u))));
         return static_cast<uint8_t>(rows);
     }
     std::vector<uint8_t> Bytes() const {
@@ -262,10 +245,10 @@ private:
 
     // Stores a long value too big for the row; returns its 12-byte header.
     std::vector<uint8_t> StoreLongValue(TTablePages& pages, size_t column, const std::vector<unsigned char>& bytes) {
-        std::vector<uint8_t> header(12, 0);
+        std::vector<uint8_t> header(kLongValueHeaderSize, 0);
         const size_t n = bytes.size();
         if (n <= kInlineMemoLimit) {
-            WriteLe32(header.data(), static_cast<uint32_t>(n) | 0x80000000u);
+            WriteLe32(header.data(), static_cast<uint32_t>(n) | kLongValueInRow);
             header.insert(header.end(), bytes.begin(), bytes.end());
             return header;
         }
@@ -280,8 +263,8 @@ private:
             }
             std::vector<uint8_t> row(bytes.begin(), bytes.end());
             const uint8_t rowNumber = image_.AddRow(open->second, row);
-            WriteLe32(header.data(), static_cast<uint32_t>(n) | 0x40000000u);
-            WriteLe32(header.data() + 4, (open->second << 8) | rowNumber);
+            WriteLe32(header.data(), static_cast<uint32_t>(n) | kLongValueSingleRow);
+            WriteLe32(header.data() + kLongValuePointerOffset, PagePointer(open->second, rowNumber));
             return header;
         }
         // A chain of rows, each alone on its own page, each naming the next.
@@ -296,13 +279,13 @@ private:
             const size_t len = std::min(kLongValueChunk, n - from);
             std::vector<uint8_t> row;
             row.reserve(len + 4);
-            AppendLe32(row, k + 1 < chunks ? (chain[k + 1] << 8) : 0);
+            AppendLe32(row, k + 1 < chunks ? PagePointer(chain[k + 1], 0) : 0);
             row.insert(row.end(), bytes.begin() + static_cast<std::ptrdiff_t>(from),
                        bytes.begin() + static_cast<std::ptrdiff_t>(from + len));
             image_.AddRow(chain[k], row);
         }
-        WriteLe32(header.data(), static_cast<uint32_t>(n));
-        WriteLe32(header.data() + 4, chain[0] << 8);
+        WriteLe32(header.data(), static_cast<uint32_t>(n) | kLongValueChain);
+        WriteLe32(header.data() + kLongValuePointerOffset, PagePointer(chain[0], 0));
         return header;
     }
 
@@ -316,7 +299,7 @@ private:
             const TPhysColumn& col = table.columns[c];
             const TCell& cell = cells[c];
             auto markPresent = [&] { nullMask[c / 8] |= static_cast<uint8_t>(1u << (c % 8)); };
-            if (col.type == kTypeBoolean) {
+            if (col.type == kColumnBoolean) {
                 if (cell && *ParseBoolean(*cell)) markPresent();
                 continue;
             }
@@ -324,30 +307,30 @@ private:
             markPresent();
             uint8_t* f = fixedArea.data() + col.fixedOffset;
             switch (col.type) {
-                case kTypeByte: f[0] = static_cast<uint8_t>(*ParseInteger(*cell)); break;
-                case kTypeInteger: WriteLe16(f, static_cast<uint32_t>(*ParseInteger(*cell))); break;
-                case kTypeLong: WriteLe32(f, static_cast<uint32_t>(*ParseInteger(*cell))); break;
-                case kTypeDouble:
-                case kTypeDateTime: {
+                case kColumnByte: f[0] = static_cast<uint8_t>(*ParseInteger(*cell)); break;
+                case kColumnInteger: WriteLe16(f, static_cast<uint16_t>(*ParseInteger(*cell))); break;
+                case kColumnLong: WriteLe32(f, static_cast<uint32_t>(*ParseInteger(*cell))); break;
+                case kColumnDouble:
+                case kColumnDateTime: {
                     const double v = *ParseReal(*cell);
                     std::memcpy(f, &v, 8);
                     break;
                 }
-                case kTypeText:
-                case kTypeBinary: {
+                case kColumnText:
+                case kColumnBinary: {
                     auto bytes = *Utf8ToUtf16Le(*cell);
                     varData[col.varIndex].assign(bytes.begin(), bytes.end());
                     break;
                 }
-                case kTypeMemo:
-                case kTypeOle:
+                case kColumnMemo:
+                case kColumnOle:
                     varData[col.varIndex] = StoreLongValue(pages, c, *Utf8ToUtf16Le(*cell));
                     break;
                 default: break;
             }
         }
         std::vector<uint8_t> row;
-        AppendLe16(row, static_cast<uint32_t>(ncols));
+        AppendLe16(row, static_cast<uint16_t>(ncols));
         row.insert(row.end(), fixedArea.begin(), fixedArea.end());
         if (table.varCount > 0) {
             std::vector<uint16_t> offsets(table.varCount);
@@ -358,7 +341,7 @@ private:
             if (row.size() + 2 + 2 * offsets.size() + 2 + nullMask.size() > kMaxRowBytes)
                 throw Error("table \"" + table.name + "\", row " + std::to_string(rowIndex + 1) +
                             ": the row needs more than one page (" + std::to_string(kMaxRowBytes) + " bytes)");
-            AppendLe16(row, static_cast<uint32_t>(row.size()));  // end of data
+            AppendLe16(row, static_cast<uint16_t>(row.size()));  // end of data
             for (size_t v = offsets.size(); v-- > 0;) AppendLe16(row, offsets[v]);
             AppendLe16(row, table.varCount);
         }
@@ -373,34 +356,37 @@ private:
 
 // Type 0 map: start page and a 64-byte bitmap.
 std::vector<uint8_t> InlineMap(const std::vector<uint32_t>& pages) {
-    std::vector<uint8_t> row(kMapRowBytes, 0);
+    std::vector<uint8_t> row(kUsageMapRowSize, 0);
+    row[0] = kUsageMapInline;
     if (pages.empty()) return row;
     const uint32_t first = *std::min_element(pages.begin(), pages.end());
     const uint32_t start = first - first % 8;
-    WriteLe32(row.data() + 1, start);
+    WriteLe32(row.data() + kUsageMapStartOffset, start);
     for (uint32_t p : pages) {
         const uint32_t bit = p - start;
-        if (bit < (kMapRowBytes - 5) * 8) row[5 + bit / 8] |= static_cast<uint8_t>(1u << (bit % 8));
+        if (bit < kUsageMapBitmapBytes * 8)
+            row[kUsageMapBitsOffset + bit / 8] |= static_cast<uint8_t>(1u << (bit % 8));
     }
     return row;
 }
 
-// Type 1 map: pointers to bitmap pages, each covering kPagesPerMapPage pages.
+// Type 1 map: pointers to bitmap pages, each covering kPagesPerBitmapPage pages.
 std::vector<uint8_t> IndirectMap(TImage& image, const std::vector<uint32_t>& pages) {
-    std::vector<uint8_t> row(kMapRowBytes, 0);
-    row[0] = 0x01;
+    std::vector<uint8_t> row(kUsageMapRowSize, 0);
+    row[0] = kUsageMapIndirect;
     std::map<uint32_t, uint32_t> bitmapPages;
     for (uint32_t p : pages) {
-        const uint32_t slot = p / kPagesPerMapPage;
+        const uint32_t slot = p / kPagesPerBitmapPage;
+        if (1 + 4 * (static_cast<size_t>(slot) + 1) > kUsageMapRowSize)
+            throw Error("the database is larger than its usage maps can describe");
         auto it = bitmapPages.find(slot);
         if (it == bitmapPages.end()) {
-            const uint32_t n = image.NewPage(0x05);
-            image.Page(n)[1] = 0x01;
+            const uint32_t n = image.NewPage(kPageUsageBitmap);
             it = bitmapPages.emplace(slot, n).first;
             WriteLe32(row.data() + 1 + 4 * slot, n);
         }
-        const uint32_t bit = p % kPagesPerMapPage;
-        image.Page(it->second)[4 + bit / 8] |= static_cast<uint8_t>(1u << (bit % 8));
+        const uint32_t bit = p % kPagesPerBitmapPage;
+        image.Page(it->second)[kBitmapPageHeaderSize + bit / 8] |= static_cast<uint8_t>(1u << (bit % 8));
     }
     return row;
 }
@@ -414,8 +400,7 @@ public:
             page_ = image_.NewDataPage(0, false);
             havePage_ = true;
         }
-        const uint8_t r = image_.AddRow(page_, row);
-        return (page_ << 8) | r;
+        return PagePointer(page_, image_.AddRow(page_, row));
     }
 
 private:
@@ -427,57 +412,58 @@ private:
 std::vector<uint8_t> TableDefinition(const TPhysTable& table, const TTablePages& pages, uint32_t usedMap,
                                      uint32_t freeMap, const std::map<size_t, std::pair<uint32_t, uint32_t>>& columnMaps) {
     std::vector<uint8_t> t(kPage, 0);
-    t[0] = 0x02;
-    t[1] = 0x01;
     uint8_t* p = t.data();
+    p[0] = kPageTableDefinition;
+    p[1] = 0x01;
     WriteLe32(p + 12, kColumnUnknown);
-    WriteLe32(p + 16, pages.rowCount);
-    WriteLe32(p + 20, table.nextAutoNumber);
-    p[24] = 0x01;
-    p[40] = table.system ? 0x53 : 0x4E;
-    const uint32_t ncols = static_cast<uint32_t>(table.columns.size());
-    WriteLe16(p + 41, ncols);
-    WriteLe16(p + 43, table.varCount);
-    WriteLe16(p + 45, ncols);
-    WriteLe32(p + 47, 0);  // logical indexes
-    WriteLe32(p + 51, 0);  // physical indexes
-    WriteLe32(p + 55, usedMap);
-    WriteLe32(p + 59, freeMap);
-    size_t off = 63;
-    for (uint32_t c = 0; c < ncols; ++c) {
+    WriteLe32(p + kTdefRowCountOffset, pages.rowCount);
+    WriteLe32(p + kTdefAutoNumberOffset, table.nextAutoNumber);
+    p[kTdefAutoNumberFlagOffset] = 0x01;
+    p[kTdefTableTypeOffset] = table.system ? kTableTypeSystem : kTableTypeUser;
+    const auto ncols = static_cast<uint16_t>(table.columns.size());
+    WriteLe16(p + kTdefMaxColumnsOffset, ncols);
+    WriteLe16(p + kTdefVariableColumnsOffset, table.varCount);
+    WriteLe16(p + kTdefColumnCountOffset, ncols);
+    WriteLe32(p + kTdefLogicalIndexesOffset, 0);
+    WriteLe32(p + kTdefPhysicalIndexesOffset, 0);
+    WriteLe32(p + kTdefUsedPagesMapOffset, usedMap);
+    WriteLe32(p + kTdefFreePagesMapOffset, freeMap);
+    size_t off = kTdefColumnsOffset;
+    for (uint16_t c = 0; c < ncols; ++c) {
         const TPhysColumn& col = table.columns[c];
         uint8_t* e = p + off;
-        e[0] = col.type;
+        e[kColumnTypeOffset] = col.type;
         WriteLe32(e + 1, kColumnUnknown);
-        WriteLe16(e + 5, c);
-        WriteLe16(e + 7, col.fixed ? 0 : col.varIndex);
-        WriteLe16(e + 9, c);
-        const bool textual = col.type == kTypeText || col.type == kTypeMemo;
-        WriteLe16(e + 11, textual || table.system ? 0x0409 : 0);
-        e[15] = col.flags;
-        e[16] = 0x00;  // text is stored without Unicode compression
-        WriteLe16(e + 21, col.fixed ? col.fixedOffset : 0);
-        WriteLe16(e + 23, col.length);
-        off += 25;
+        WriteLe16(e + kColumnNumberOffset, c);
+        WriteLe16(e + kColumnVariableIndexOffset, col.fixed ? 0 : col.varIndex);
+        WriteLe16(e + kColumnNumberAgainOffset, c);
+        const bool textual = col.type == kColumnText || col.type == kColumnMemo;
+        WriteLe16(e + kColumnSortOrderOffset, textual || table.system ? kSortOrderGeneral : 0);
+        e[kColumnFlagsOffset] = col.flags;
+        e[kColumnCompressedTextOffset] = 0x00;  // text is stored without Unicode compression
+        WriteLe16(e + kColumnFixedOffsetOffset, col.fixed ? col.fixedOffset : 0);
+        WriteLe16(e + kColumnLengthOffset, col.length);
+        off += kColumnEntrySize;
     }
     for (const auto& col : table.columns) {
         if (off + 2 + col.nameUtf16.size() > kPage) throw Error("table \"" + table.name + "\": too many columns for one definition page");
-        WriteLe16(p + off, static_cast<uint32_t>(col.nameUtf16.size()));
+        WriteLe16(p + off, static_cast<uint16_t>(col.nameUtf16.size()));
         std::memcpy(p + off + 2, col.nameUtf16.data(), col.nameUtf16.size());
         off += 2 + col.nameUtf16.size();
     }
     for (const auto& [column, maps] : columnMaps) {
         if (off + 12 > kPage) throw Error("table \"" + table.name + "\": too many columns for one definition page");
-        WriteLe16(p + off, static_cast<uint32_t>(column));
+        WriteLe16(p + off, static_cast<uint16_t>(column));
         WriteLe32(p + off + 2, maps.first);
         WriteLe32(p + off + 6, maps.second);
-        off += 10;
+        off += kColumnMapEntrySize;
     }
-    if (off + 2 + 8 > kPage) throw Error("table \"" + table.name + "\": too many columns for one definition page");
-    WriteLe16(p + off, 0xFFFF);
+    if (off + 2 + kTdefFreeSpaceBias > kPage)
+        throw Error("table \"" + table.name + "\": too many columns for one definition page");
+    WriteLe16(p + off, kEndOfColumnMaps);
     off += 2;
-    WriteLe32(p + 8, static_cast<uint32_t>(off));
-    WriteLe16(p + 2, static_cast<uint32_t>(kPage - off - 8));
+    WriteLe32(p + kTdefLengthOffset, static_cast<uint32_t>(off));
+    WriteLe16(p + kDataFreeSpaceOffset, static_cast<uint16_t>(kPage - off - kTdefFreeSpaceBias));
     return t;
 }
 
@@ -488,12 +474,12 @@ TPhysTable CatalogTable() {
     t.system = true;
     struct SystemColumn { const char* name; uint8_t type; uint16_t length; };
     static constexpr SystemColumn kSystemColumns[] = {
-        {"Id", kTypeLong, 0},          {"ParentId", kTypeLong, 0},      {"Name", kTypeText, 510},
-        {"Type", kTypeInteger, 0},     {"DateCreate", kTypeDateTime, 0}, {"DateUpdate", kTypeDateTime, 0},
-        {"Owner", kTypeBinary, 510},   {"Flags", kTypeLong, 0},         {"Database", kTypeMemo, 0},
-        {"Connect", kTypeMemo, 0},     {"ForeignName", kTypeText, 510}, {"RmtInfoShort", kTypeBinary, 510},
-        {"RmtInfoLong", kTypeOle, 0},  {"Lv", kTypeOle, 0},             {"LvProp", kTypeOle, 0},
-        {"LvModule", kTypeOle, 0},     {"LvExtra", kTypeOle, 0},
+        {"Id", kColumnLong, 0},          {"ParentId", kColumnLong, 0},      {"Name", kColumnText, 510},
+        {"Type", kColumnInteger, 0},     {"DateCreate", kColumnDateTime, 0}, {"DateUpdate", kColumnDateTime, 0},
+        {"Owner", kColumnBinary, 510},   {"Flags", kColumnLong, 0},         {"Database", kColumnMemo, 0},
+        {"Connect", kColumnMemo, 0},     {"ForeignName", kColumnText, 510}, {"RmtInfoShort", kColumnBinary, 510},
+        {"RmtInfoLong", kColumnOle, 0},  {"Lv", kColumnOle, 0},             {"LvProp", kColumnOle, 0},
+        {"LvModule", kColumnOle, 0},     {"LvExtra", kColumnOle, 0},
     };
     for (const auto& s : kSystemColumns) t.columns.push_back(MakeColumn(s.name, s.type, s.length, true));
     LayOutColumns(t);
@@ -505,19 +491,19 @@ TPhysTable UserTable(const TTableDef& def) {
     t.name = def.name;
     t.rows = &def.rows;
     for (const auto& c : def.columns) {
-        uint8_t type = kTypeText;
+        uint8_t type = kColumnText;
         switch (c.type) {
-            case TColumnType::Text: type = kTypeText; break;
-            case TColumnType::Memo: type = kTypeMemo; break;
-            case TColumnType::LongInteger: type = kTypeLong; break;
-            case TColumnType::Integer: type = kTypeInteger; break;
-            case TColumnType::Byte: type = kTypeByte; break;
-            case TColumnType::Boolean: type = kTypeBoolean; break;
-            case TColumnType::Double: type = kTypeDouble; break;
+            case TColumnType::Text: type = kColumnText; break;
+            case TColumnType::Memo: type = kColumnMemo; break;
+            case TColumnType::LongInteger: type = kColumnLong; break;
+            case TColumnType::Integer: type = kColumnInteger; break;
+            case TColumnType::Byte: type = kColumnByte; break;
+            case TColumnType::Boolean: type = kColumnBoolean; break;
+            case TColumnType::Double: type = kColumnDouble; break;
         }
         TPhysColumn col = MakeColumn(c.name, type, static_cast<uint16_t>(c.length * 2), false);
         if (c.autoNumber) {
-            col.flags |= kFlagAutoLong;
+            col.flags |= kColumnAutoLong;
             int64_t highest = 0;
             const size_t index = static_cast<size_t>(&c - def.columns.data());
             for (const auto& row : def.rows)
@@ -535,7 +521,7 @@ TPhysTable UserTable(const TTableDef& def) {
 void ValidateDatabase(const TDatabaseDef& database) {
     if (!database.sql.empty()) throw Error("sql statements are for SQLite databases only (tovra-mksqlite)");
     const auto password = Utf16OrThrow(database.password, "the database password");
-    if (password.size() > kJetPasswordLength)
+    if (password.size() > kPasswordBytesJet4)
         throw Error("the database password is longer than 20 characters");
     std::map<std::string, std::string> tableNames;
     for (const auto& table : database.tables) {
@@ -616,15 +602,15 @@ void ValidateDatabase(const TDatabaseDef& database) {
 std::vector<uint8_t> BuildJetImage(const TDatabaseDef& database) {
     ValidateDatabase(database);
     TImage image;
-    image.NewPage(0x00);                           // 0: database definition (filled last)
-    const uint32_t globalMap = image.NewDataPage(1, false);  // 1: global usage map
+    image.NewPage(kPageDatabaseDefinition);        // 0: database definition (filled last)
+    const uint32_t globalMap = image.NewDataPage(kGlobalUsageMapPage, false);
     TPhysTable catalog = CatalogTable();
     std::vector<TPhysTable> tables;
     for (const auto& def : database.tables) tables.push_back(UserTable(def));
 
     std::vector<TTablePages> pages(tables.size() + 1);
-    pages[0].tdef = image.NewPage(0x02);           // 2: catalog definition
-    for (size_t t = 0; t < tables.size(); ++t) pages[t + 1].tdef = image.NewPage(0x02);
+    pages[0].tdef = image.NewPage(kPageTableDefinition);  // 2: catalog definition
+    for (size_t t = 0; t < tables.size(); ++t) pages[t + 1].tdef = image.NewPage(kPageTableDefinition);
 
     // Catalog rows: the three containers, the catalog itself, the user tables.
     const std::string date = [] {
@@ -677,11 +663,11 @@ std::vector<uint8_t> BuildJetImage(const TDatabaseDef& database) {
 
     // Global map: pages past the end of the file within its window are free.
     {
-        std::vector<uint8_t> freeRow(kMapRowBytes, 0);
-        for (uint32_t p = image.Count(); p < (kMapRowBytes - 5) * 8; ++p)
-            freeRow[5 + p / 8] |= static_cast<uint8_t>(1u << (p % 8));
+        std::vector<uint8_t> freeRow(kUsageMapRowSize, 0);
+        for (uint32_t p = image.Count(); p < kUsageMapBitmapBytes * 8; ++p)
+            freeRow[kUsageMapBitsOffset + p / 8] |= static_cast<uint8_t>(1u << (p % 8));
         image.AddRow(globalMap, freeRow);
-        image.AddRow(globalMap, std::vector<uint8_t>(kMapRowBytes, 0));
+        image.AddRow(globalMap, std::vector<uint8_t>(kUsageMapRowSize, 0));
     }
 
     image.SetPage(0, BuildHeaderPage(*Utf8ToUtf16Le(database.password)));

@@ -60,10 +60,8 @@ std::vector<uint8_t> BuildJetImage(const TDatabaseDef& database);
 // on any failure no file is left behind and `path` is untouched.
 void WriteJetFile(const TDatabaseDef& database, const std::string& path);
 
-// Constants of the header page that a reader or a test may want to check.
-inline constexpr uint32_t kJetPageSize = 4096;
 // Creation date stored in the header (days since 1899-12-30); the password
-// mask is derived from it.
+// mask is derived from it. The layout of the files is in db/jet_format.h.
 inline constexpr double kJetCreationDate = 38143.546523784724;
 
 }  // namespace tovra::mkmdb
