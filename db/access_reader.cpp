@@ -27,6 +27,7 @@
 #include <cstdio>
 #include <cstring>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "db/database_backend.h"
 #include "db/jet_format.h"
@@ -197,7 +198,13 @@ struct RawValue {
     MdbColumn* col = nullptr;
     const unsigned char* data = nullptr;
     size_t length = 0;  // 0 for NULL (and for an empty text)
+    uint64_t fileSize = 0;
 };
+
+// The most links a memo's page chain can have in a file of `fileSize` bytes:
+// a sound chain meets no row twice and every row of it but the last fills a
+// page, so it has at most as many links as the file has pages.
+uint64_t MaxMemoChainLinks(uint64_t fileSize, size_t pageSize) { return fileSize / pageSize; }
 
 // Bounds of the value libmdb found on the current row, checked against the
 // page buffer.
@@ -251,18 +258,24 @@ std::string MemoBytes(const RawValue& v) {
         return out;
     }
     // A chain of long-value rows, each starting with the link to the next.
-    // The chain cannot be longer than the file has pages.
-    const uint64_t maxLinks = v.mdb->f ? 1 + 0x1000000ull : 0;
-    out.reserve(std::min<size_t>(memoLength, 64u << 20));
+    // A damaged link can lead back into the chain or on for ever: the chain
+    // fails as soon as it meets a row twice or has more links than the file
+    // has pages, so it never collects more bytes than the file holds.
+    const std::string chainDamaged = "The database is damaged: the page chain of a memo of column '" +
+                                     std::string(v.col->name) + "' ";
+    const uint64_t maxLinks = MaxMemoChainLinks(v.fileSize, pageSize);
+    std::unordered_set<uint32_t> visited;
+    out.reserve(static_cast<size_t>(std::min<uint64_t>(memoLength, v.fileSize)));
     for (uint64_t links = 0; pgRow != 0 && out.size() < memoLength; ++links) {
-        if (links > maxLinks) throw Error(damaged);
+        if (links == maxLinks) throw Error(chainDamaged + "is longer than the file has pages.");
+        if (!visited.insert(pgRow).second) throw Error(chainDamaged + "loops.");
         const unsigned char* p;
         size_t n;
         fetch(pgRow, p, n);
-        if (n < 4) throw Error(damaged);
+        if (n < jet::kLongValueLinkSize) throw Error(damaged);
         pgRow = ReadLe32(p);
-        size_t take = std::min(n - 4, memoLength - out.size());
-        out.append(reinterpret_cast<const char*>(p + 4), take);
+        size_t take = std::min(n - jet::kLongValueLinkSize, memoLength - out.size());
+        out.append(reinterpret_cast<const char*>(p + jet::kLongValueLinkSize), take);
     }
     return out;
 }
@@ -287,7 +300,8 @@ std::string TextOf(const RawValue& v, TUnmappableForm form) {
 
 class TMdbTableCursor : public TTableCursor {
 public:
-    TMdbTableCursor(MdbHandle* mdb, MdbTableDef* table) : mdb_(mdb), table_(table) {
+    TMdbTableCursor(MdbHandle* mdb, MdbTableDef* table, uint64_t fileSize)
+        : mdb_(mdb), table_(table), fileSize_(fileSize) {
         names_.reserve(table->num_cols);
         for (unsigned i = 0; i < table->num_cols; ++i) {
             auto* col = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, i));
@@ -308,10 +322,15 @@ public:
     std::string AsString(int column, TUnmappableForm form) const override;
 
 private:
-    RawValue Value(int column) const { return CurrentValue(mdb_, table_, column); }
+    RawValue Value(int column) const {
+        RawValue v = CurrentValue(mdb_, table_, column);
+        v.fileSize = fileSize_;
+        return v;
+    }
 
     MdbHandle* mdb_;
     MdbTableDef* table_;
+    uint64_t fileSize_;
     std::vector<std::string> names_;
     bool eof_ = true;
 };
@@ -394,7 +413,7 @@ int32_t TMdbTableCursor::AsInteger(int column) const {
 
 class TMdbDatabase : public TDatabaseBackend {
 public:
-    explicit TMdbDatabase(MdbHandle* mdb) : mdb_(mdb) {}
+    TMdbDatabase(MdbHandle* mdb, uint64_t fileSize) : mdb_(mdb), fileSize_(fileSize) {}
     ~TMdbDatabase() override { mdb_close(mdb_); }
     TMdbDatabase(const TMdbDatabase&) = delete;
     TMdbDatabase& operator=(const TMdbDatabase&) = delete;
@@ -432,11 +451,12 @@ public:
             mdb_free_tabledef(table);
             throw Error("The columns of table " + Quoted(tableName) + " cannot be read: the database is damaged.");
         }
-        return std::make_unique<TMdbTableCursor>(mdb_, table);
+        return std::make_unique<TMdbTableCursor>(mdb_, table, fileSize_);
     }
 
 private:
     MdbHandle* mdb_;
+    uint64_t fileSize_;
 };
 
 }  // namespace
@@ -467,7 +487,7 @@ std::unique_ptr<TDatabaseBackend> OpenAccessDatabase(const std::string& path, ui
         throw Error("Unrecognized database format " + Quoted(path) +
                     ": its table catalog cannot be read.");
     }
-    return std::make_unique<TMdbDatabase>(mdb);
+    return std::make_unique<TMdbDatabase>(mdb, fileSize);
 }
 
 // ---------------------------------------------------------------- connection
