@@ -146,4 +146,12 @@ std::string AnsiLowerCase(std::string_view text) {
     return out;
 }
 
+bool EqualsIgnoringAnsiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    const unsigned char* lower = AnsiCharTables::Get().LowerTable();
+    for (size_t i = 0; i < a.size(); ++i)
+        if (lower[static_cast<unsigned char>(a[i])] != lower[static_cast<unsigned char>(b[i])]) return false;
+    return true;
+}
+
 }  // namespace tovra

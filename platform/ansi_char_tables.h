@@ -78,4 +78,8 @@ private:
 std::string AnsiUpperCase(std::string_view text);
 std::string AnsiLowerCase(std::string_view text);
 
+// True when `a` and `b` differ in letter case at most, by the ANSI tables
+// (so "ÉLIE" equals "élie"; ASCII-only names use platform/ascii.h).
+bool EqualsIgnoringAnsiCase(std::string_view a, std::string_view b);
+
 }  // namespace tovra

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdint>
 
+#include "platform/ansi_char_tables.h"
 #include "platform/little_endian.h"
 #include "platform/system_colors.h"
 #include "platform/utf16.h"
@@ -63,26 +64,6 @@ const char* CharsetName(uint8_t charset) {
     }
 }
 
-// Lower case in the ANSI code page (Windows-1252).
-unsigned char FoldCase(unsigned char c) {
-    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return static_cast<unsigned char>(c + 0x20);
-    switch (c) {
-    case 0x8A: return 0x9A;
-    case 0x8C: return 0x9C;
-    case 0x8E: return 0x9E;
-    case 0x9F: return 0xFF;
-    default: return c;
-    }
-}
-
-bool SameFace(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (FoldCase(static_cast<unsigned char>(a[i])) != FoldCase(static_cast<unsigned char>(b[i]))) return false;
-    }
-    return true;
-}
-
 constexpr TFontStyle kStyleOrder[] = {fsBold, fsItalic, fsUnderline, fsStrikeOut};
 constexpr std::string_view kOpen[] = {"<B>", "<I>", "<U>", "<S>"};
 constexpr std::string_view kClose[] = {"</B>", "</I>", "</U>", "</S>"};
@@ -101,7 +82,7 @@ bool AppendOpeningTags(std::string& out, const TFontInfo& x, const TFontInfo* ba
         out += " color=";
         AppendHtmlColor(out, x.Color);
     }
-    if (!base || !SameFace(x.FontName, base->FontName)) {
+    if (!base || !EqualsIgnoringAnsiCase(x.FontName, base->FontName)) {
         out += " face=\"";
         out += x.FontName;
         out += '"';

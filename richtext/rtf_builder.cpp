@@ -31,15 +31,6 @@ int32_t Clamp32(int64_t v) {
         std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    const AnsiCharTables& t = AnsiCharTables::Get();
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (t.ToLower(static_cast<unsigned char>(a[i])) != t.ToLower(static_cast<unsigned char>(b[i]))) return false;
-    }
-    return true;
-}
-
 // The list type of an RTF list level or numbering marker.
 TRDListType ListTypeOf(uint8_t rtfType) {
     switch (rtfType) {
@@ -200,7 +191,7 @@ std::string FormatOfLevelText(std::string_view levelText, bool zeroAsIndex) {
 }
 
 bool SameMarkerFont(const TRDMarkerFont& a, const TRDMarkerFont& b) {
-    return a.Style == b.Style && a.Color == b.Color && a.Size == b.Size && EqualsIgnoreCase(a.Name, b.Name);
+    return a.Style == b.Style && a.Color == b.Color && a.Size == b.Size && EqualsIgnoringAnsiCase(a.Name, b.Name);
 }
 
 // One level of an RTF list as a list-style level, with the second accepted
@@ -271,7 +262,7 @@ struct TextKey {
         return s.Size == size && s.Color == color && s.BackColor == backColor && s.Style == style &&
                (s.Charset == charset || s.Charset == DEFAULT_CHARSET) && s.CharScale == charScale &&
                s.CharSpacing == spacing && s.StyleEx.Empty() && VShiftSign(s.VShift) == vshift &&
-               s.Unicode == unicode && (anyJump || s.Jump == jump) && EqualsIgnoreCase(s.FontName, name);
+               s.Unicode == unicode && (anyJump || s.Jump == jump) && EqualsIgnoringAnsiCase(s.FontName, name);
     }
 };
 
@@ -820,8 +811,8 @@ void TRDRTFDocumentBuilder::WantedLevelOf(const TRDRTFReader& reader, const TRDR
     out.altFormat = FormatOfLevelText(source.LevelText, true);
     if (v.ListType == rdlstBullet && source.LevelTextW.size() == 2) {
         const char16_t ch = source.LevelTextW[1];
-        const bool symbol = font && EqualsIgnoreCase(font->Name, "Symbol") && ch >= 0xF0A1 && ch <= 0xF0FE;
-        const bool wingdings = font && EqualsIgnoreCase(font->Name, "Wingdings") && ch >= 0xF021 && ch <= 0xF0FF;
+        const bool symbol = font && EqualsIgnoringAnsiCase(font->Name, "Symbol") && ch >= 0xF0A1 && ch <= 0xF0FE;
+        const bool wingdings = font && EqualsIgnoringAnsiCase(font->Name, "Wingdings") && ch >= 0xF021 && ch <= 0xF0FF;
         if (symbol || wingdings) {
             // A symbol-font bullet is the font's own 8-bit character.
             v.FormatString.assign(1, static_cast<char>(ch - 0xF000));
