@@ -118,9 +118,11 @@
 //   page 2        the definition of the catalog, MSysObjects
 //   pages 3..     the definition of each user table, in the order given
 //   then          the catalog's rows, then each table's rows, on data pages
-//                 filled in row order; the long-value pages of each memo
-//                 column as its values need them: short values share a page,
-//                 a value longer than a page gets a chain of pages of its own
+//                 filled in row order, and the long-value pages of each memo
+//                 column as its values need them: a value of up to 64 bytes
+//                 stays in its row, longer ones that fit a page share
+//                 long-value pages, a value longer than a page gets a chain
+//                 of pages of its own
 //   then          the usage maps: bitmap pages and the data pages that hold
 //                 the map rows of every table, the catalog first
 //

@@ -7,7 +7,8 @@
 // of any length are stored inline, on one long-value page or over a chain of
 // long-value pages. Cells are UTF-8 text for Text and Memo columns and
 // decimal text ("12", "-3", "1.5", "0"/"1" or "true"/"false" for Boolean) for
-// numeric columns; an empty optional is NULL.
+// numeric columns; an empty optional is NULL. The pages it produces are
+// described in db/jet_format.h.
 #pragma once
 
 #include <cstdint>
