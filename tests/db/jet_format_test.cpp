@@ -66,7 +66,7 @@ std::vector<std::uint8_t> HeaderPage(std::uint8_t version, const std::vector<std
     page[1] = 0x01;
     std::memcpy(page.data() + kSignatureOffset, signature, kSignatureLength);
     page[kVersionOffset] = version;
-    std::memcpy(page.data() + kPasswordOffset, password.data(), password.size());
+    if (!password.empty()) std::memcpy(page.data() + kPasswordOffset, password.data(), password.size());
     if (!jet3) {
         const double created = 40000.25;
         std::memcpy(page.data() + kCreationDateOffset, &created, sizeof created);
