@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "db/jet_format.h"
 #include "tests/mkmdb/mdb_dump.h"
 
 namespace tovra::mkmdb {
@@ -59,11 +60,11 @@ TEST_P(FixtureCrossCheck, LibmdbReadsTheSameContent) {
 TEST_P(FixtureCrossCheck, HeaderPageMatches) {
     const auto want = ReadBytes(kFixtures / GetParam());
     const auto got = ReadBytes(kGenerated / GetParam());
-    ASSERT_GE(want.size(), 4096u);
-    ASSERT_GE(got.size(), 4096u);
+    ASSERT_GE(want.size(), jet::kJet4PageSize);
+    ASSERT_GE(got.size(), jet::kJet4PageSize);
     // Page 0 of the fixtures: signature, version, encoded block with the
     // masked password, code page, sort order, creation date.
-    EXPECT_TRUE(std::equal(want.begin(), want.begin() + 4096, got.begin()));
+    EXPECT_TRUE(std::equal(want.begin(), want.begin() + jet::kJet4PageSize, got.begin()));
 }
 
 const char* const kAccessFixtures[] = {
