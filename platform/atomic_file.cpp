@@ -55,6 +55,10 @@ void TAtomicFile::Commit(std::string_view content) {
         p += n;
         left -= static_cast<size_t>(n);
     }
+    Commit();
+}
+
+void TAtomicFile::Commit() {
     if (fsync(fd_) != 0) Fail("Failed to write file", errno);
     const int closed = close(fd_);
     fd_ = -1;

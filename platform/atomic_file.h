@@ -15,7 +15,8 @@
 namespace tovra {
 
 // One replacement in two steps, for callers that have something to do once
-// the temporary file exists and before the target changes.
+// the temporary file exists and before the target changes, or that fill the
+// temporary file by its name (a library that writes to a path).
 class TAtomicFile {
 public:
     // Creates the temporary file beside `path`. Throws Error
@@ -32,6 +33,13 @@ public:
     // <reason>" when the rename fails; the temporary file is gone either way.
     // Call it once.
     void Commit(std::string_view content);
+
+    // The temporary file (it exists and is empty until written), for a
+    // writer that fills it by name; Commit() then finishes the replacement.
+    const std::string& TemporaryPath() const { return tempPath_; }
+    // Flushes what has been written to the temporary file to the disk and
+    // renames it over the target, with the errors of Commit(content).
+    void Commit();
 
 private:
     [[noreturn]] void Fail(const char* what, int error);

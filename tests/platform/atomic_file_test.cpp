@@ -98,6 +98,20 @@ TEST_F(AtomicFileTest, TargetStaysOldUntilCommitAndAnUncommittedFileLeavesNoTrac
     EXPECT_EQ(Names(), std::vector<std::string>{"keep.txt"});
 }
 
+TEST_F(AtomicFileTest, TemporaryFileFilledByNameReplacesTheTarget) {
+    const std::string target = Path("db.sqlite");
+    Write(target, "old");
+    {
+        TAtomicFile file(target);
+        EXPECT_EQ(Read(file.TemporaryPath()), "");
+        Write(file.TemporaryPath(), "written by name");
+        EXPECT_EQ(Read(target), "old");
+        file.Commit();
+    }
+    EXPECT_EQ(Read(target), "written by name");
+    EXPECT_EQ(Names(), std::vector<std::string>{"db.sqlite"});
+}
+
 TEST_F(AtomicFileTest, MissingFolderFailsWithTheCreateMessage) {
     const std::string target = Path("missing/out.txt");
     EXPECT_EQ(ErrorOf([&] { WriteFileAtomically(target, "x"); }),

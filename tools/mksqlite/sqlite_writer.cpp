@@ -1,17 +1,14 @@
 #include "tools/mksqlite/sqlite_writer.h"
 
 #include <sqlite3.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <memory>
-#include <vector>
 
+#include "platform/atomic_file.h"
 #include "platform/error.h"
 
 namespace tovra::mksqlite {
@@ -161,25 +158,9 @@ void WriteDatabase(const mkmdb::TDatabaseDef& database, const std::string& path)
 
 void WriteSqliteFile(const mkmdb::TDatabaseDef& database, const std::string& path) {
     if (!database.password.empty()) throw Error("a SQLite database has no password");
-    const std::filesystem::path target(path);
-    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
-    std::string pattern = (folder / ("." + target.filename().string() + ".tmp-XXXXXX")).string();
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    const int fd = mkstemp(name.data());
-    if (fd < 0) throw Error("cannot create a file in " + folder.string() + ": " + std::strerror(errno));
-    const int modeError = ::fchmod(fd, 0644) == 0 ? 0 : errno;  // mkstemp makes it private
-    ::close(fd);
-    const std::string temporary = name.data();
-    try {
-        if (modeError) throw Error("cannot set the mode of " + temporary + ": " + std::strerror(modeError));
-        WriteDatabase(database, temporary);
-        std::filesystem::rename(temporary, target);
-    } catch (...) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        throw;
-    }
+    TAtomicFile file(path);
+    WriteDatabase(database, file.TemporaryPath());
+    file.Commit();
 }
 
 }  // namespace tovra::mksqlite
