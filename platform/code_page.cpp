@@ -271,7 +271,7 @@ std::string CodePageToUtf8(std::string_view text, int codePage) {
 
 namespace {
 
-constexpr char16_t kReplacement = 0xFFFD;
+constexpr char16_t kReplacement = kReplacementCharacter;
 
 // Converts `n` bytes with `conv` into exactly one UTF-16 code unit; false
 // when the bytes are incomplete, invalid or give anything else. The flush
@@ -291,7 +291,7 @@ bool ConvertOne(const Iconv& conv, const char* bytes, size_t n, char16_t& unit, 
     }
     if (iconv(conv.get(), nullptr, nullptr, &outPtr, &outLeft) == static_cast<size_t>(-1)) return false;
     if (outPtr - out != 2) return false;
-    unit = static_cast<char16_t>(static_cast<unsigned char>(out[0]) | (static_cast<unsigned char>(out[1]) << 8));
+    unit = ReadLe16(out);
     return true;
 }
 

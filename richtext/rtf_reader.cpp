@@ -9,6 +9,8 @@
 #include <stdexcept>
 
 #include "platform/code_page.h"
+#include "platform/utf16.h"
+#include "platform/utf8.h"
 
 namespace tovra {
 namespace {
@@ -591,15 +593,15 @@ uint8_t TRDRTFReader::AddTextByte(unsigned char c) {
     AdjustTableLevel(true);
     if (pendingHigh_ != 0) {
         pendingHigh_ = 0;
-        uint8_t status = AddCodePoint(0xFFFD);
+        uint8_t status = AddCodePoint(kReplacementCharacter);
         if (status != rtf_st_Ok) return status;
     }
     if (pendingLead_ != 0) {
         const unsigned char lead = pendingLead_;
         pendingLead_ = 0;
         const char16_t ch = leadDecoder_->Pair(lead, c);
-        if (ch != 0xFFFD) return AddCodePoint(ch);
-        uint8_t status = AddCodePoint(0xFFFD);
+        if (ch != kReplacementCharacter) return AddCodePoint(ch);
+        uint8_t status = AddCodePoint(kReplacementCharacter);
         // A non-ASCII byte after a lead byte is taken with it as one bad
         // character; an ASCII one is read again on its own.
         if (status != rtf_st_Ok || c >= 0x80) return status;
@@ -626,28 +628,28 @@ uint8_t TRDRTFReader::AddTextSymbol(char32_t codePoint) {
 
 // The character of a \u escape in body text (the table level is adjusted).
 uint8_t TRDRTFReader::AddUnicodeEscape(int32_t p) {
-    char32_t cp = 0xFFFD;
+    char32_t cp = kReplacementCharacter;
     if (p < 0 && p >= -32768)
         cp = static_cast<char32_t>(p + 65536);
     else if (p >= 0 && p <= 0x10FFFF)
         cp = static_cast<char32_t>(p);
     if (pendingLead_ != 0) {
         pendingLead_ = 0;
-        uint8_t status = AddCodePoint(0xFFFD);
+        uint8_t status = AddCodePoint(kReplacementCharacter);
         if (status != rtf_st_Ok) return status;
     }
     if (pendingHigh_ != 0) {
         const char32_t high = pendingHigh_;
         pendingHigh_ = 0;
-        if (cp >= 0xDC00 && cp <= 0xDFFF) return AddCodePoint(0x10000 + ((high - 0xD800) << 10) + (cp - 0xDC00));
-        uint8_t status = AddCodePoint(0xFFFD);
+        if (IsLowSurrogate(cp)) return AddCodePoint(CombineSurrogates(high, cp));
+        uint8_t status = AddCodePoint(kReplacementCharacter);
         if (status != rtf_st_Ok) return status;
     }
-    if (cp >= 0xD800 && cp <= 0xDBFF) {
+    if (IsHighSurrogate(cp)) {
         pendingHigh_ = static_cast<char16_t>(cp);
         return rtf_st_Ok;
     }
-    if (cp >= 0xDC00 && cp <= 0xDFFF) cp = 0xFFFD;
+    if (IsLowSurrogate(cp)) cp = kReplacementCharacter;
     return AddCodePoint(cp);
 }
 
@@ -674,12 +676,12 @@ uint8_t TRDRTFReader::AddCodePoint(char32_t codePoint) {
 uint8_t TRDRTFReader::ResolvePendingText() {
     if (pendingLead_ != 0) {
         pendingLead_ = 0;
-        uint8_t status = AddCodePoint(0xFFFD);
+        uint8_t status = AddCodePoint(kReplacementCharacter);
         if (status != rtf_st_Ok) return status;
     }
     if (pendingHigh_ != 0) {
         pendingHigh_ = 0;
-        return AddCodePoint(0xFFFD);
+        return AddCodePoint(kReplacementCharacter);
     }
     return rtf_st_Ok;
 }

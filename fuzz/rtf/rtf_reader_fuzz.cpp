@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/utf8.h"
 #include "richtext/rtf_reader.h"
 
 namespace {
@@ -70,7 +71,7 @@ struct Recorder {
     // The conversion's form for a character without an ANSI byte: at most
     // kMarkerBytes bytes for one character of input.
     static void Marker(char32_t cp, std::string& out) {
-        Check(cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF));
+        Check(IsUnicodeScalarValue(cp));
         out += "[tovraUC" + std::to_string(static_cast<uint32_t>(cp)) + "]";
     }
     static constexpr size_t kMarkerBytes = 16;
