@@ -35,47 +35,58 @@ void TEntryConverter::ConvertEntries(ModuleKind kind, EntryList& entries, bool r
     }
 }
 
-void TEntryConverter::Load(const std::vector<std::string>& lines) {
+void TEntryConverter::Load(std::string_view rtf) {
     TRichDocRDData& doc = RichDoc1.RDData();
     doc.Clear();
     RichDoc1.Style()->ResetTextStyles();
     RichDoc1.Style()->ResetParaStyles();
-    JoinedText(lines, joined_);
-    LoadRtf(doc, &readerProperties_, joined_);
+    LoadRtf(doc, &readerProperties_, rtf);
 }
 
+// The steps below work on whole texts and split them into the entry's lines
+// only where the lines are kept. Each shortcut relies on one invariant:
+// lines never hold CR, LF or NUL, so a joined text has normal line breaks
+// (HasNormalLineBreaks) and splitting it and joining the lines again gives
+// it back unchanged; the passes between never insert CR, LF or NUL. Texts
+// made by the writers can hold any bytes and are normalised before use.
 void TEntryConverter::ConvertHtmlEntries(EntryList& entries, bool removeFonts, TStatusLog& log) {
     log.Append("Converting RTF to HTML...");
+    // Every entry is converted and then cleaned up at once; the clean-up of
+    // one entry does not depend on any other, so the order of the steps per
+    // entry is that of converting all and then cleaning all.
+    THtmlPasses passes;
+    static const TLiteralSearch kPar("\\par", true), kDivOpen("<DIV", true), kDivClose("</DIV>", true);
     for (Entry& entry : entries) {
         JoinedText(entry.lines, joined_);
         if (IsBlankText(joined_)) continue;
         if (!StartsWithRtfHeader(joined_)) {
-            entry.lines.insert(entry.lines.begin(), "{\\rtf1");
-            entry.lines.emplace_back("}");
-            JoinedText(entry.lines, joined_);
+            // The lines "{\rtf1" and "}" around the entry's lines.
+            joined_.insert(0, "{\\rtf1\r\n");
+            joined_ += "}\r\n";
         }
-        SplitLines(MarkUnicodeEscapes(joined_), entry.lines);
-        Load(entry.lines);
+        MarkUnicodeEscapes(joined_);
+        Load(joined_);
         written_.clear();
         StringSink sink(written_);
         RichDoc1.SaveHtml(sink, "", entry.name, "", {});
-        SplitLines(written_, entry.lines);
-    }
 
-    THtmlPasses passes;
-    for (Entry& entry : entries) {
-        JoinedText(entry.lines, joined_);
-        std::string_view stripped = Stripped(joined_);
-        if (stripped.empty()) continue;
-        work_ = ReplaceTextIgnoringCase(stripped, "\\par", "<p>&nbsp;</p>");
-        work_ = ReplaceTextIgnoringCase(work_, "<DIV", "<p");
-        work_ = ReplaceTextIgnoringCase(work_, "</DIV>", "</p>");
+        NormalizeLineBreaks(written_, entry.lines);
+        std::string_view stripped = Stripped(written_);
+        if (stripped.empty()) {
+            SplitLines(written_, entry.lines);
+            continue;
+        }
+        work_.assign(stripped);
+        ReplaceTextIgnoringCase(work_, kPar, "<p>&nbsp;</p>", scratch_);
+        ReplaceTextIgnoringCase(work_, kDivOpen, "<p", scratch_);
+        ReplaceTextIgnoringCase(work_, kDivClose, "</p>", scratch_);
         passes.BodyTag(work_);
         passes.Colour11Groups(work_);
         passes.UnderlinedUnderscores(work_);
         if (removeFonts) passes.FontTags(work_);
         passes.EmptyParagraphs(work_);
-        SplitLines(UnmarkUnicodeEscapes(work_), entry.lines);
+        UnmarkUnicodeEscapes(work_);
+        SplitLines(work_, entry.lines);
     }
 }
 
@@ -89,13 +100,15 @@ void TEntryConverter::ConvertBibleEntries(EntryList& entries, bool removeFonts, 
         JoinedText(entry.lines, joined_);
         std::string_view stripped = Stripped(joined_);
         if (stripped.empty()) continue;
-        work_ = MarkUnicodeEscapes(stripped);
+        work_.assign(stripped);
+        MarkUnicodeEscapes(work_);
         if (passes.ItalicGroups(work_)) hasItalics = true;
         if (passes.FootnoteMarkers(work_)) hasFootnotes = true;
+        // The wrap comes after the passes, which must not see it. Its lines,
+        // joined, are the wrapped text and one line break.
         work_.insert(0, "{\\rtf1 ");
-        work_ += '}';
-        SplitLines(work_, entry.lines);
-        Load(entry.lines);
+        work_ += "}\r\n";
+        Load(work_);
 
         written_.clear();
         StringSink sink(written_);
@@ -104,14 +117,15 @@ void TEntryConverter::ConvertBibleEntries(EntryList& entries, bool removeFonts, 
         } else {
             RichDoc1.SaveHtml(sink, "", "", "", {});
         }
-        SplitLines(written_, entry.lines);
-        JoinedText(entry.lines, joined_);
-        SplitLines(UnmarkUnicodeEscapes(joined_), entry.lines);
+        NormalizeLineBreaks(written_, entry.lines);
+        UnmarkUnicodeEscapes(written_);
 
         if (!removeFonts) {
-            JoinedText(entry.lines, joined_);
-            SplitLines(ExtractBody(joined_), entry.lines);
-        } else if (entry.lines.size() >= 2) {
+            SplitLines(ExtractBody(written_), entry.lines);
+            continue;
+        }
+        SplitLines(written_, entry.lines);
+        if (entry.lines.size() >= 2) {
             for (size_t i = entry.lines.size(); i-- > 0;) {
                 std::string& line = entry.lines[i];
                 std::string_view s = Stripped(line);

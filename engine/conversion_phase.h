@@ -34,15 +34,15 @@ private:
     void ConvertBibleEntries(EntryList& entries, bool removeFonts, bool& hasItalics, bool& hasFootnotes,
                              TStatusLog& log);
     // Clears the document, resets its text and paragraph styles and loads
-    // the joined text of `lines`. A failed load is not reported: whatever the
-    // document holds afterwards is written.
-    void Load(const std::vector<std::string>& lines);
+    // `rtf`. A failed load is not reported: whatever the document holds
+    // afterwards is written.
+    void Load(std::string_view rtf);
 
     std::unique_ptr<TRichDoc> ownDocument_;
     TRichDoc& RichDoc1;
     TRDRTFReaderProperties readerProperties_;
     // Buffers reused from entry to entry.
-    std::string joined_, written_, work_;
+    std::string joined_, written_, work_, scratch_;
 };
 
 }  // namespace tovra

@@ -1,6 +1,8 @@
 // Line handling shared by the whole engine.
 #include "engine/entries.h"
 
+#include <cstring>
+
 #include "platform/error.h"
 
 namespace tovra {
@@ -20,19 +22,40 @@ Entry& EntryList::Append(std::string name) {
 }
 
 void SplitLines(std::string_view text, std::vector<std::string>& lines) {
-    lines.clear();
-    size_t nul = text.find('\0');
-    if (nul != std::string_view::npos) text = text.substr(0, nul);
+    const char* p = text.data();
+    size_t n = text.size();
+    if (const void* nul = n ? std::memchr(p, '\0', n) : nullptr) n = static_cast<const char*>(nul) - p;
+    // The strings already in `lines` are assigned rather than replaced, so an
+    // entry rewritten several times keeps its line buffers.
+    size_t count = 0;
+    auto put = [&](size_t from, size_t to) {
+        if (count < lines.size()) {
+            lines[count].assign(p + from, to - from);
+        } else {
+            lines.emplace_back(p + from, to - from);
+        }
+        ++count;
+    };
     size_t start = 0;
-    const size_t n = text.size();
-    for (size_t i = 0; i < n; ++i) {
-        char c = text[i];
-        if (c != '\r' && c != '\n') continue;
-        lines.emplace_back(text.substr(start, i - start));
-        if (c == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
-        start = i + 1;
+    size_t nextLf = 0;  // the first LF at or after `start`, or n
+    bool lfKnown = false;
+    while (start < n) {
+        if (!lfKnown || nextLf < start) {
+            const void* lf = std::memchr(p + start, '\n', n - start);
+            nextLf = lf ? static_cast<const char*>(lf) - p : n;
+            lfKnown = true;
+        }
+        const void* cr = std::memchr(p + start, '\r', nextLf - start);
+        if (cr) {
+            const size_t end = static_cast<const char*>(cr) - p;
+            put(start, end);
+            start = end + 1 < n && p[end + 1] == '\n' ? end + 2 : end + 1;
+        } else {
+            put(start, nextLf);
+            start = nextLf + 1;
+        }
     }
-    if (start < n) lines.emplace_back(text.substr(start));
+    lines.resize(count);
 }
 
 std::vector<std::string> SplitLines(std::string_view text) {
@@ -56,6 +79,30 @@ std::string JoinedText(const std::vector<std::string>& lines) {
     std::string out;
     JoinedText(lines, out);
     return out;
+}
+
+bool HasNormalLineBreaks(std::string_view text) {
+    const char* p = text.data();
+    const size_t n = text.size();
+    if (n == 0) return true;
+    if (n < 2 || p[n - 2] != '\r' || p[n - 1] != '\n') return false;
+    if (std::memchr(p, '\0', n)) return false;
+    // Every CR must be followed by LF and every LF preceded by CR.
+    for (const char* cr = p; (cr = static_cast<const char*>(std::memchr(cr, '\r', p + n - cr)));) {
+        if (cr + 1 == p + n || cr[1] != '\n') return false;
+        cr += 2;
+    }
+    for (const char* lf = p; (lf = static_cast<const char*>(std::memchr(lf, '\n', p + n - lf)));) {
+        if (lf == p || lf[-1] != '\r') return false;
+        ++lf;
+    }
+    return true;
+}
+
+void NormalizeLineBreaks(std::string& text, std::vector<std::string>& scratch) {
+    if (HasNormalLineBreaks(text)) return;
+    SplitLines(text, scratch);
+    JoinedText(scratch, text);
 }
 
 std::string_view Stripped(std::string_view text) {

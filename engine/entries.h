@@ -43,6 +43,15 @@ std::vector<std::string> SplitLines(std::string_view text);
 std::string JoinedText(const std::vector<std::string>& lines);
 void JoinedText(const std::vector<std::string>& lines, std::string& out);
 
+// True when splitting the text into lines and joining them again gives the
+// text itself: it holds no NUL byte, every CR is followed by LF, every LF
+// follows a CR, and it is empty or ends with CR LF.
+bool HasNormalLineBreaks(std::string_view text);
+// Replaces `text` by the joined text of its lines (split and joined again),
+// without doing either when the text already has normal line breaks.
+// `scratch` holds the lines when they must be made.
+void NormalizeLineBreaks(std::string& text, std::vector<std::string>& scratch);
+
 // The text without the bytes 0x00 to 0x20 at both ends.
 std::string_view Stripped(std::string_view text);
 

@@ -358,6 +358,9 @@ bool TPcreRegEx::ReplaceInto(std::string_view text, std::string& out) {
     std::size_t copied = 0;   // text before this is already in `out`
     bool replaced = false;
     for (;;) {
+        // No match can start at or after `from` when the rest of the text
+        // lacks the string every match contains.
+        if (!required_.Empty() && required_.Find(text, from) == std::string_view::npos) break;
         const SearchResult result = Search(text, from, budget);
         if (result == SearchResult::Limit) {
             limitHit_ = true;
@@ -392,8 +395,17 @@ bool TPcreRegEx::ReplaceAll(std::string& text) {
     return true;
 }
 
+void TPcreRegEx::SetRequiredLiteral(std::string_view literal) {
+    required_ = TLiteralSearch(literal, (options_ & preCaseLess) != 0);
+}
+
 bool TPcreRegEx::FirstMatch(std::string_view text) {
     limitHit_ = false;
+    if (!required_.Empty() && required_.Find(text) == std::string_view::npos) {
+        matched_ = false;
+        subject_ = {};
+        return false;
+    }
     std::uint64_t budget = kBudgetBase + kBudgetPerByte * text.size();
     const SearchResult result = Search(text, 0, budget);
     limitHit_ = result == SearchResult::Limit;

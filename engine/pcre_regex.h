@@ -52,6 +52,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/literal_search.h"
+
 namespace tovra {
 
 enum TPcreOption : std::uint32_t {
@@ -75,6 +77,13 @@ public:
     const std::string& RegEx() const { return regEx_; }
     TPcreOptions Options() const { return options_; }
     const std::string& Replacement() const { return replacement_; }
+    // Declares a fixed string that every match of the pattern contains
+    // (compared without regard to letter case when the pattern is
+    // case-insensitive). A search then skips, without running the pattern,
+    // any text (or rest of a text) that lacks it. Declaring a string that
+    // some match does not contain would lose that match.
+    void SetRequiredLiteral(std::string_view literal);
+
     // Sets and parses a new replacement template.
     void SetReplacement(std::string_view replacement);
 
@@ -121,6 +130,7 @@ private:
     std::unique_ptr<Pcre> pcre_;
     std::vector<Piece> pieces_;
     std::string literals_;  // the literal bytes of the parsed template
+    TLiteralSearch required_;
     std::string buffer_;    // reused output of the in-place ReplaceAll
     std::string_view subject_;
     bool matched_ = false;

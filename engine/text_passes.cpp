@@ -3,11 +3,6 @@
 // every call: the result is the same, and a Bible calls them 31,102 times.
 #include "engine/text_passes.h"
 
-#include "platform/ansi_char_tables.h"
-
-#include <algorithm>
-#include <cstring>
-#include <iterator>
 #include <string>
 
 
@@ -15,21 +10,54 @@ namespace tovra {
 
 using namespace text_pass;
 
+// Every pass names the fixed string that each of its matches contains, so
+// that texts without it are not searched at all; the string is part of the
+// pattern beside it and must change with it.
 THtmlPasses::THtmlPasses()
     : bodyTag(kBodyTagPattern, preCaseLess, kBodyTagReplacement),
       colour11Groups(kColour11Pattern, preCaseLess, kColour11Replacement),
       underlines(kUnderlinePattern, preCaseLess, kUnderlineReplacement),
       fontTags(kFontTagPattern, preCaseLess, ""),
-      emptyParagraphs(kEmptyParagraphPattern, preCaseLess, "") {}
+      emptyParagraphs(kEmptyParagraphPattern, preCaseLess, "") {
+    bodyTag.SetRequiredLiteral("<body");
+    colour11Groups.SetRequiredLiteral("{\\cf11");
+    underlines.SetRequiredLiteral("<U>");
+    fontTags.SetRequiredLiteral("font");
+    emptyParagraphs.SetRequiredLiteral("<p>");
+}
 
 TBiblePasses::TBiblePasses()
     : italicGroups(kItalicPattern, preCaseLess, kItalicReplacement),
-      footnoteMarkers(kFootnotePattern, 0, kFootnoteReplacement) {}
+      footnoteMarkers(kFootnotePattern, 0, kFootnoteReplacement) {
+    italicGroups.SetRequiredLiteral("\\i");
+    footnoteMarkers.SetRequiredLiteral("{\\cf6\\super ");
+}
+
+namespace {
+
+TPcreRegEx& MarkPass() {
+    thread_local TPcreRegEx mark = [] {
+        TPcreRegEx regex(kMarkPattern, 0, kMarkReplacement);
+        regex.SetRequiredLiteral("\\u");
+        return regex;
+    }();
+    return mark;
+}
+
+TPcreRegEx& UnmarkPass() {
+    thread_local TPcreRegEx unmark = [] {
+        TPcreRegEx regex(kUnmarkPattern, 0, kUnmarkReplacement);
+        regex.SetRequiredLiteral("[tovraUC");
+        return regex;
+    }();
+    return unmark;
+}
+
+}  // namespace
 
 std::string MarkUnicodeEscapes(std::string_view text) {
-    thread_local TPcreRegEx mark(kMarkPattern, 0, kMarkReplacement);
     std::string out;
-    mark.ReplaceAll(text, out);
+    MarkPass().ReplaceAll(text, out);
     return out;
 }
 
@@ -39,60 +67,48 @@ void AppendUnicodeMarker(char32_t codePoint, std::string& out) {
     out += ']';
 }
 
+bool MarkUnicodeEscapes(std::string& text) { return MarkPass().ReplaceAll(text); }
+
 std::string UnmarkUnicodeEscapes(std::string_view text) {
-    thread_local TPcreRegEx unmark(kUnmarkPattern, 0, kUnmarkReplacement);
     std::string out;
-    unmark.ReplaceAll(text, out);
+    UnmarkPass().ReplaceAll(text, out);
     return out;
 }
 
+bool UnmarkUnicodeEscapes(std::string& text) { return UnmarkPass().ReplaceAll(text); }
+
 std::string ExtractBody(std::string_view text) {
-    thread_local TPcreRegEx body(kBodyPattern, preSingleLine);
+    thread_local TPcreRegEx body = [] {
+        TPcreRegEx regex(kBodyPattern, preSingleLine);
+        regex.SetRequiredLiteral("<BODY");
+        return regex;
+    }();
     if (!body.FirstMatch(text)) return std::string(text);
     return std::string(body.Group(1));
 }
 
-std::string ReplaceTextIgnoringCase(std::string_view text, std::string_view find, std::string_view replacement) {
-    if (find.empty() || find.size() > text.size()) return std::string(text);
-    const unsigned char* upper = AnsiCharTables::Get().UpperTable();
-    const std::string wanted = AnsiUpperCase(find);
-    // Bytes that can begin an occurrence: every byte whose upper case is the
-    // upper case of the first searched byte.
-    bool starts[256] = {};
-    for (int b = 0; b < 256; ++b) starts[b] = upper[b] == static_cast<unsigned char>(wanted[0]);
-
-    std::string out;
-    bool replaced = false;
+bool ReplaceTextIgnoringCase(std::string& text, const TLiteralSearch& find, std::string_view replacement,
+                             std::string& scratch) {
+    if (find.Empty()) return false;
+    std::size_t i = find.Find(text);
+    if (i == std::string_view::npos) return false;
+    scratch.clear();
+    scratch.reserve(text.size() + text.size() / 8);
     std::size_t copied = 0;
-    const std::size_t last = text.size() - find.size();
-    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-    // With a single possible first byte ("<", "\\"), memchr finds candidates.
-    const int startCount = static_cast<int>(std::count(std::begin(starts), std::end(starts), true));
-    std::size_t i = 0;
-    while (i <= last) {
-        if (startCount == 1) {
-            const void* hit = std::memchr(bytes + i, wanted[0], last - i + 1);
-            if (!hit) break;
-            i = static_cast<const unsigned char*>(hit) - bytes;
-        } else if (!starts[bytes[i]]) {
-            ++i;
-            continue;
-        }
-        std::size_t k = 1;
-        while (k < wanted.size() && upper[bytes[i + k]] == static_cast<unsigned char>(wanted[k])) ++k;
-        if (k < wanted.size()) {
-            ++i;
-            continue;
-        }
-        if (!replaced) out.reserve(text.size() + text.size() / 8);
-        replaced = true;
-        out.append(text, copied, i - copied);
-        out.append(replacement);
-        i += find.size();
-        copied = i;
-    }
-    if (!replaced) return std::string(text);
-    out.append(text, copied, std::string_view::npos);
+    do {
+        scratch.append(text, copied, i - copied);
+        scratch.append(replacement);
+        copied = i + find.Size();
+        i = find.Find(text, copied);
+    } while (i != std::string_view::npos);
+    scratch.append(text, copied, std::string::npos);
+    text.swap(scratch);
+    return true;
+}
+
+std::string ReplaceTextIgnoringCase(std::string_view text, std::string_view find, std::string_view replacement) {
+    std::string out(text), scratch;
+    ReplaceTextIgnoringCase(out, TLiteralSearch(find, true), replacement, scratch);
     return out;
 }
 

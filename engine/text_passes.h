@@ -82,6 +82,8 @@ struct TBiblePasses {
 // RTF Unicode escapes "\u8212?" become "[tovraUC8212]"; other fallback
 // characters, negative numbers and "\U" are left alone.
 std::string MarkUnicodeEscapes(std::string_view text);
+// The same in place; returns whether anything was marked.
+bool MarkUnicodeEscapes(std::string& text);
 // Appends the marker of a character that 8-bit text cannot hold,
 // "[tovraUC955]" for U+03BB: the RTF reader writes every such character it
 // reads this way, so that it ends as the same reference as an escape that
@@ -89,6 +91,8 @@ std::string MarkUnicodeEscapes(std::string_view text);
 void AppendUnicodeMarker(char32_t codePoint, std::string& out);
 // "[tovraUC8212]" becomes the character reference "&#8212;".
 std::string UnmarkUnicodeEscapes(std::string_view text);
+// The same in place; returns whether anything was unmarked.
+bool UnmarkUnicodeEscapes(std::string& text);
 // The part between the first upper-case "<BODY...>" tag and the next
 // "</BODY>"; the whole text when there is none.
 std::string ExtractBody(std::string_view text);
@@ -99,5 +103,9 @@ std::string ExtractBody(std::string_view text);
 // replacement. The rest of the text keeps its letter case. An empty `find`
 // leaves the text unchanged.
 std::string ReplaceTextIgnoringCase(std::string_view text, std::string_view find, std::string_view replacement);
+// The same in place, with the search prepared once (case ignored) and a
+// buffer kept by the caller; returns whether anything was replaced.
+bool ReplaceTextIgnoringCase(std::string& text, const TLiteralSearch& find, std::string_view replacement,
+                             std::string& scratch);
 
 }  // namespace tovra

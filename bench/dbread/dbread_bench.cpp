@@ -113,8 +113,10 @@ int main(int argc, char** argv) {
         std::vector<TEntry> entries = {
             {{(dir / "bench-bible.bbl").string(), "Bible", {"Book ID", "Chapter", "Verse"}, {"Scripture"}, 31102},
              [&] { return bench::SyntheticBible(versification); }},
-            {{(dir / "bench-dictionary.dct").string(), "Dictionary", {}, {"Definition", "Topic"}, 10000},
-             [] { return bench::SyntheticDictionary(10000); }},
+            {{(dir / "bench-dictionary.dct").string(), "Dictionary", {}, {"Definition", "Topic"}, 14000},
+             [] { return bench::SyntheticDictionary(14000); }},
+            {{(dir / "bench-topics.top").string(), "Topic Notes", {}, {"Comments", "Title"}, 5000},
+             [] { return bench::SyntheticTopics(5000); }},
             {{(dir / "bench-commentary.cmt").string(), "Commentary", {"Book ID", "Chapter", "Start Verse"}, {"Comments"}, 20000},
              [&] { return bench::SyntheticCommentary(versification, 20000); }},
             {{(dir / "bench-bible.bblx").string(), "Bible", {"Book", "Chapter", "Verse"}, {"Scripture"}, 31102, true},

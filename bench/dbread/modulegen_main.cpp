@@ -1,7 +1,8 @@
 // tovra-modulegen OUTDIR [VERSIFICATION]: writes the full-size synthetic
-// modules bench-bible.bbl (31,102 verses), bench-dictionary.dct (10,000
-// entries), bench-commentary.cmt (20,000 verse notes) and the SQLite Bible
-// bench-bible.bblx (the same 31,102 verses) into OUTDIR.
+// modules bench-bible.bbl (31,102 verses), bench-dictionary.dct (14,000
+// entries), bench-topics.top (5,000 topics), bench-commentary.cmt (book,
+// chapter and 20,000 verse notes) and the SQLite Bible bench-bible.bblx (the
+// same 31,102 verses) into OUTDIR.
 #include <chrono>
 #include <cstdio>
 #include <exception>
@@ -27,7 +28,8 @@ int main(int argc, char** argv) {
             bool sqlite;
         } modules[] = {
             {"bench-bible.bbl", bench::SyntheticBible(versification), false},
-            {"bench-dictionary.dct", bench::SyntheticDictionary(10000), false},
+            {"bench-dictionary.dct", bench::SyntheticDictionary(14000), false},
+            {"bench-topics.top", bench::SyntheticTopics(5000), false},
             {"bench-commentary.cmt", bench::SyntheticCommentary(versification, 20000), false},
             {"bench-bible.bblx", bench::SyntheticSqliteBible(versification), true},
         };

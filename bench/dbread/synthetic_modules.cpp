@@ -49,11 +49,14 @@ std::string Sentence(TRandom& r, int words, bool markup) {
         if (i > 0) s += ' ';
         const int roll = r.Below(100);
         if (markup && roll < 8) {
-            s += "{\\i " + Word(r) + " " + Word(r) + "}";
+            // A supplied word group, in one of the two forms Bibles use.
+            s += (r.Below(2) ? "{\\cf15\\i " : "{\\i ") + Word(r) + " " + Word(r) + "}";
         } else {
             s += i == 0 ? "And" : Word(r);
-            if (markup && roll >= 8 && roll < 30) s += "{\\cf11 " + std::string(r.Below(2) ? "H" : "G") + std::to_string(1 + r.Below(8674)) + "}";
-            if (markup && roll >= 96 && footnote <= 'z') s += std::string("{\\cf6\\super ") + footnote++ + "}";
+            // Most words of a Strong's-number Bible carry their number.
+            if (markup && roll >= 8 && roll < 80)
+                s += "{\\cf11 " + std::string(r.Below(2) ? "H" : "G") + std::to_string(1 + r.Below(8674)) + "}";
+            if (markup && roll >= 97 && footnote <= 'z') s += std::string("{\\cf6\\super ") + footnote++ + "}";
         }
         if (i + 1 < words && r.Below(9) == 0) s += r.Below(2) ? "," : ";";
     }
@@ -71,6 +74,37 @@ std::string RtfNote(TRandom& r, const std::string& title, int paragraphs) {
         s += "\\pard\\plain\\f0\\fs22 " + Sentence(r, 10 + r.Below(20), false) + " {\\i " + Word(r) + " " + Word(r) +
              "} {\\cf1 " + std::to_string(1 + r.Below(50)) + ":" + std::to_string(1 + r.Below(30)) + "} " +
              Sentence(r, 8 + r.Below(12), false) + "\\par\r\n";
+    }
+    return s + "}";
+}
+
+// A whole RTF document on one line, as many dictionary modules store their
+// entries: font and colour tables, formatting groups and Unicode escapes for
+// the Greek and Hebrew words.
+std::string OneLineRtf(TRandom& r, const std::string& topic) {
+    static const char* const kEscapes[] = {"\\u955?\\u972?\\u947?\\u959?\\u962?", "\\u1488?\\u1491?\\u1501?",
+                                           "\\u8212?", "\\u945?\\u947?\\u940?\\u960?\\u951?"};
+    std::string s =
+        "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 Times New Roman;}{\\f1\\fnil\\fcharset161 "
+        "Gentium;}}{\\colortbl ;\\red0\\green0\\blue255;\\red153\\green0\\blue0;}\\viewkind4\\uc1\\pard\\f0\\fs24 {\\b " +
+        topic + "} ";
+    const int parts = 1 + r.Below(4);
+    for (int p = 0; p < parts; ++p) {
+        s += Sentence(r, 8 + r.Below(16), false);
+        s += " {\\f1 " + std::string(kEscapes[r.Below(static_cast<int>(std::size(kEscapes)))]) + "} ";
+        s += "{\\cf2\\i " + Word(r) + "} {\\cf1 " + std::to_string(1 + r.Below(50)) + ":" +
+             std::to_string(1 + r.Below(30)) + "}\\par ";
+    }
+    return s + "}";
+}
+
+// A long topic: many paragraphs of RTF over many lines, about `bytes` long.
+std::string LongRtf(TRandom& r, const std::string& title, size_t bytes) {
+    std::string s = kRtfHead;
+    s += "\\pard\\plain\\f0\\fs22 {\\b " + title + "}\\par\r\n";
+    while (s.size() < bytes) {
+        s += "\\pard\\plain\\f0\\fs22 " + Sentence(r, 20 + r.Below(40), false) + " {\\i " + Word(r) + "} " +
+             Sentence(r, 10 + r.Below(20), false) + "\\par\r\n";
     }
     return s + "}";
 }
@@ -125,7 +159,7 @@ TDatabaseDef SyntheticBible(const std::vector<TChapterSize>& versification) {
     for (const auto& c : versification)
         for (int v = 1; v <= c.verses; ++v)
             bible.rows.push_back({std::to_string(c.book), std::to_string(c.chapter), std::to_string(v),
-                                  Sentence(r, 12 + r.Below(24), true)});
+                                  Sentence(r, 10 + r.Below(16), true)});
     db.tables.push_back(std::move(bible));
     return db;
 }
@@ -152,9 +186,32 @@ TDatabaseDef SyntheticDictionary(int entries) {
     for (int i = 0; i < entries; ++i) {
         std::string topic = Word(r) + " " + std::to_string(i + 1);
         topic[0] = AsciiToUpper(topic[0]);
-        dict.rows.push_back({topic, RtfNote(r, topic, 1 + r.Below(5))});
+        dict.rows.push_back({topic, OneLineRtf(r, topic)});
     }
     db.tables.push_back(std::move(dict));
+    return db;
+}
+
+TDatabaseDef SyntheticTopics(int topics) {
+    TRandom r(0x70B1C);
+    TDatabaseDef db;
+    db.tables.push_back({"Details",
+                         {{"Description", TColumnType::Text, 255, false},
+                          {"Abbreviation", TColumnType::Text, 50, false},
+                          {"Comments", TColumnType::Memo, 0, false},
+                          {"Version", TColumnType::LongInteger, 0, false}},
+                         {{"Synthetic Topics", "SYNT", "Generated for the benchmarks.", "1"}}});
+    TTableDef notes{"Topic Notes", {{"Title", TColumnType::Text, 100, false}, {"Comments", TColumnType::Memo, 0, false}}, {}};
+    for (int i = 0; i < topics; ++i) {
+        std::string title = Word(r) + " and " + Word(r) + " " + std::to_string(i + 1);
+        title[0] = AsciiToUpper(title[0]);
+        // Mostly a few kilobytes; one topic in a hundred is a long study
+        // of 100 to 300 KB.
+        const size_t bytes = r.Below(100) == 0 ? 100000 + static_cast<size_t>(r.Below(200000))
+                                               : 500 + static_cast<size_t>(r.Below(6000));
+        notes.rows.push_back({title, LongRtf(r, title, bytes)});
+    }
+    db.tables.push_back(std::move(notes));
     return db;
 }
 
@@ -167,6 +224,17 @@ TDatabaseDef SyntheticCommentary(const std::vector<TChapterSize>& versification,
                           {"Comments", TColumnType::Memo, 0, false},
                           {"Version", TColumnType::Double, 0, false}},
                          {{"Synthetic Commentary", "SYNC", "Generated for the benchmarks.", "1.5"}}});
+    TTableDef bookNotes{"Book Notes",
+                        {{"ID", TColumnType::LongInteger, 0, true},
+                         {"Book ID", TColumnType::LongInteger, 0, false},
+                         {"Comments", TColumnType::Memo, 0, false}},
+                        {}};
+    TTableDef chapterNotes{"Chapter Notes",
+                           {{"ID", TColumnType::LongInteger, 0, true},
+                            {"Book ID", TColumnType::LongInteger, 0, false},
+                            {"Chapter", TColumnType::LongInteger, 0, false},
+                            {"Comments", TColumnType::Memo, 0, false}},
+                           {}};
     TTableDef cmt{"Commentary",
                   {{"ID", TColumnType::LongInteger, 0, true},
                    {"Book ID", TColumnType::LongInteger, 0, false},
@@ -177,7 +245,19 @@ TDatabaseDef SyntheticCommentary(const std::vector<TChapterSize>& versification,
                   {}};
     int total = 0;
     for (const auto& c : versification) total += c.verses;
-    // Spread the notes evenly over the verses, in canonical order.
+    // An introduction to every book and a note on every chapter.
+    int lastBook = 0;
+    for (const auto& c : versification) {
+        if (c.book != lastBook) {
+            lastBook = c.book;
+            bookNotes.rows.push_back({std::to_string(bookNotes.rows.size() + 1), std::to_string(c.book),
+                                      RtfNote(r, "Introduction", 4 + r.Below(8))});
+        }
+        chapterNotes.rows.push_back({std::to_string(chapterNotes.rows.size() + 1), std::to_string(c.book),
+                                     std::to_string(c.chapter),
+                                     RtfNote(r, "Chapter " + std::to_string(c.chapter), 1 + r.Below(3))});
+    }
+    // Spread the verse notes evenly over the verses, in canonical order.
     int id = 0;
     int ordinal = 0;
     for (const auto& c : versification) {
@@ -192,6 +272,8 @@ TDatabaseDef SyntheticCommentary(const std::vector<TChapterSize>& versification,
             }
         }
     }
+    db.tables.push_back(std::move(bookNotes));
+    db.tables.push_back(std::move(chapterNotes));
     db.tables.push_back(std::move(cmt));
     return db;
 }

@@ -21,9 +21,10 @@ struct TChapterSize {
 // verses, with a header line). Throws tovra::Error when it cannot.
 std::vector<TChapterSize> LoadVersification(const std::string& path);
 
-// "Bible": Book ID, Chapter, Verse, Scripture; one row per verse, with
-// {\i ...} supplied words, {\cf6\super a} footnote markers and
-// {\cf11 H1234} Strong's groups.
+// "Bible": Book ID, Chapter, Verse, Scripture; one row per verse, shaped
+// like a Strong's-number Bible: most words followed by a {\cf11 H1234}
+// group, supplied words in {\cf15\i ...} or {\i ...}, some
+// {\cf6\super a} footnote markers; about 300 bytes a verse.
 mkmdb::TDatabaseDef SyntheticBible(const std::vector<TChapterSize>& versification);
 
 // The same Bible as an e-Sword 9+ SQLite module (.bblx): "Bible" with Book,
@@ -31,12 +32,17 @@ mkmdb::TDatabaseDef SyntheticBible(const std::vector<TChapterSize>& versificatio
 // Written by mksqlite::WriteSqliteFile.
 mkmdb::TDatabaseDef SyntheticSqliteBible(const std::vector<TChapterSize>& versification);
 
-// "Dictionary": Topic, Definition; `entries` RTF entries with font and
-// colour tables, bold, italic and colour groups.
+// "Dictionary": Topic, Definition; `entries` one-line RTF documents with
+// font and colour tables, bold, italic and colour groups and \uN? escapes.
 mkmdb::TDatabaseDef SyntheticDictionary(int entries);
 
-// "Commentary": ID, Book ID, Chapter, Start Verse, End Verse, Comments;
-// `notes` RTF notes spread over the verses of the versification.
+// "Topic Notes": Title, Comments; `topics` multi-line RTF notes of a few
+// kilobytes, one in a hundred of 100 to 300 KB.
+mkmdb::TDatabaseDef SyntheticTopics(int topics);
+
+// "Book Notes" (one per book), "Chapter Notes" (one per chapter) and
+// "Commentary" (ID, Book ID, Chapter, Start Verse, End Verse, Comments:
+// `notes` RTF notes spread over the verses of the versification).
 mkmdb::TDatabaseDef SyntheticCommentary(const std::vector<TChapterSize>& versification, int notes);
 
 // The versification file of the source tree, or of the shared folder when

@@ -1,7 +1,8 @@
 // Whole conversion runs over full-size modules: a Bible of 31,102 verses
 // (as text and as HTML, and as text from the same Bible as a SQLite
-// module), a dictionary of 10,000 RTF entries and a commentary of 20,000
-// verse notes. Prints the time of each run and its entries per
+// module), a dictionary of 14,000 RTF entries, 5,000 topics and a commentary
+// of book, chapter and 20,000 verse notes. Prints the time of each run and
+// its entries per
 // second: open, read, convert every entry and write the output file.
 //
 //   pipeline_bench [WORKDIR]
@@ -49,7 +50,8 @@ int main(int argc, char** argv) {
             int entries;
         } modules[] = {
             {"bible.bbl", tovra::bench::SyntheticBible(versification), 31102},
-            {"dictionary.dct", tovra::bench::SyntheticDictionary(10000), 10000},
+            {"dictionary.dct", tovra::bench::SyntheticDictionary(14000), 14000},
+            {"topics.top", tovra::bench::SyntheticTopics(5000), 5000},
             {"commentary.cmt", tovra::bench::SyntheticCommentary(versification, 20000), 31102},
         };
         for (auto& m : modules) tovra::mkmdb::WriteJetFile(m.def, (dir / m.file).string());
@@ -78,8 +80,9 @@ int main(int argc, char** argv) {
             {"Bible as text (31,102 verses)", "bible.bbl", true, 31102},
             {"Bible as HTML (31,102 verses)", "bible.bbl", false, 31102},
             {"SQLite Bible as text (31,102 verses)", "bible-sqlite.bblx", true, 31102},
-            {"dictionary (10,000 RTF entries)", "dictionary.dct", true, 10000},
-            {"commentary (20,000 notes on 31,102 verses)", "commentary.cmt", true, 31102},
+            {"dictionary (14,000 RTF entries)", "dictionary.dct", true, 14000},
+            {"topics (5,000 long RTF notes)", "topics.top", true, 5000},
+            {"commentary (book, chapter, 20,000 verse notes)", "commentary.cmt", true, 31102},
         };
         std::printf("%-44s %10s %14s %12s\n", "run", "seconds", "entries/s", "output MB");
         for (const auto& c : cases) {
