@@ -80,20 +80,73 @@ public:
         out += buf;
     }
 
-    // Appends UCS-2 little-endian bytes.
+    // Appends UCS-2 little-endian bytes. Characters Windows-1252 has take
+    // one byte each and are written straight into room made for them; the
+    // others go through Append.
     void AppendUcs2(const unsigned char* p, size_t bytes, TUnmappableForm form, std::string& out) const {
+        const size_t units = bytes / 2;
+        size_t used = out.size();
+        out.resize(used + units);
+        char* w = out.data() + used;
         for (size_t i = 0; i + 1 < bytes; i += 2) {
-            char32_t unit = ReadLe16(p + i);
+            // Four ASCII characters at a time: every high byte 0, every low
+            // byte below 0x80.
+            while (i + 8 <= bytes) {
+                if ((ReadLe32(p + i) | ReadLe32(p + i + 4)) & 0xFF80FF80u) break;
+                w[0] = static_cast<char>(p[i]);
+                w[1] = static_cast<char>(p[i + 2]);
+                w[2] = static_cast<char>(p[i + 4]);
+                w[3] = static_cast<char>(p[i + 6]);
+                w += 4;
+                i += 8;
+            }
+            if (i + 1 >= bytes) break;
+            const char32_t unit = ReadLe16(p + i);
+            const int16_t b = table_[unit];
+            if (b >= 0) {
+                *w++ = static_cast<char>(b);
+                continue;
+            }
+            // Slow path: make the string exact, append, make room again for
+            // the units that are left.
+            used = static_cast<size_t>(w - out.data());
+            out.resize(used);
+            char32_t cp = unit;
             if (IsHighSurrogate(unit) && i + 3 < bytes) {
-                char32_t low = ReadLe16(p + i + 2);
+                const char32_t low = ReadLe16(p + i + 2);
                 if (IsLowSurrogate(low)) {
-                    Append(CombineSurrogates(unit, low), form, out);
+                    cp = CombineSurrogates(unit, low);
                     i += 2;
-                    continue;
                 }
             }
-            Append(unit, form, out);
+            Append(cp, form, out);
+            used = out.size();
+            out.resize(used + (bytes - i - 2) / 2);
+            w = out.data() + used;
         }
+        out.resize(static_cast<size_t>(w - out.data()));
+    }
+
+    // Appends one-byte characters (the compressed form of Jet 4 text holds
+    // the low byte of characters up to U+00FF), in the same way.
+    void AppendLatin1(const unsigned char* p, size_t n, TUnmappableForm form, std::string& out) const {
+        size_t used = out.size();
+        out.resize(used + n);
+        char* w = out.data() + used;
+        for (size_t i = 0; i < n; ++i) {
+            const int16_t b = table_[p[i]];
+            if (b >= 0) {
+                *w++ = static_cast<char>(b);
+                continue;
+            }
+            used = static_cast<size_t>(w - out.data());
+            out.resize(used);
+            Append(p[i], form, out);
+            used = out.size();
+            out.resize(used + (n - i - 1));
+            w = out.data() + used;
+        }
+        out.resize(static_cast<size_t>(w - out.data()));
     }
 
 private:
@@ -117,8 +170,11 @@ void DecodeJet4Text(const unsigned char* p, size_t n, TUnmappableForm form, std:
                 compressed = !compressed;
                 ++i;
             } else if (compressed) {
-                enc.Append(p[i], form, out);
-                ++i;
+                // A run of one-byte characters up to the next switch.
+                const void* zero = std::memchr(p + i, 0, n - i);
+                const size_t end = zero ? static_cast<size_t>(static_cast<const unsigned char*>(zero) - p) : n;
+                enc.AppendLatin1(p + i, end - i, form, out);
+                i = end;
             } else {
                 if (i + 1 >= n) break;
                 enc.AppendUcs2(p + i, 2, form, out);

@@ -353,14 +353,13 @@ bool TPcreRegEx::ReplaceInto(std::string_view text, std::string& out) {
     matched_ = false;
     limitHit_ = false;
     subject_ = {};
+    // A text that lacks the string every match contains has no match.
+    if (!required_.Empty() && required_.Find(text) == std::string_view::npos) return false;
     std::uint64_t budget = kBudgetBase + kBudgetPerByte * text.size();
     std::size_t from = 0;     // where the next search starts
     std::size_t copied = 0;   // text before this is already in `out`
     bool replaced = false;
     for (;;) {
-        // No match can start at or after `from` when the rest of the text
-        // lacks the string every match contains.
-        if (!required_.Empty() && required_.Find(text, from) == std::string_view::npos) break;
         const SearchResult result = Search(text, from, budget);
         if (result == SearchResult::Limit) {
             limitHit_ = true;

@@ -79,9 +79,9 @@ public:
     const std::string& Replacement() const { return replacement_; }
     // Declares a fixed string that every match of the pattern contains
     // (compared without regard to letter case when the pattern is
-    // case-insensitive). A search then skips, without running the pattern,
-    // any text (or rest of a text) that lacks it. Declaring a string that
-    // some match does not contain would lose that match.
+    // case-insensitive). An operation then skips, without running the
+    // pattern, a text that lacks it. Declaring a string that some match does
+    // not contain would lose that match.
     void SetRequiredLiteral(std::string_view literal);
 
     // Sets and parses a new replacement template.
