@@ -79,13 +79,16 @@ std::string TLTBibleModule::VerseReference(std::uint16_t ordinal, bool alternate
     if (index < 0 || static_cast<std::size_t>(index) >= names.size()) throw EListError(index);
     const std::string& name = names[static_cast<std::size_t>(index)];
 
-    char numbers[16];
-    char* p = std::to_chars(numbers, numbers + sizeof numbers, chapter).ptr;
-    *p++ = ':';
-    p = std::to_chars(p, numbers + sizeof numbers, verse).ptr;
+    // Each number in a buffer of its own that holds any 32-bit value, so no
+    // byte is ever written at a position that to_chars may have returned as
+    // the end of its buffer.
+    char chapterText[12], verseText[12];
+    const char* chapterEnd = std::to_chars(chapterText, chapterText + sizeof chapterText, chapter).ptr;
+    const char* verseEnd = std::to_chars(verseText, verseText + sizeof verseText, verse).ptr;
     std::string text;
-    text.reserve(name.size() + 1 + static_cast<std::size_t>(p - numbers));
-    text.append(name).append(1, ' ').append(numbers, p);
+    text.reserve(name.size() + 2 + static_cast<std::size_t>(chapterEnd - chapterText) +
+                 static_cast<std::size_t>(verseEnd - verseText));
+    text.append(name).append(1, ' ').append(chapterText, chapterEnd).append(1, ':').append(verseText, verseEnd);
     return text;
 }
 
