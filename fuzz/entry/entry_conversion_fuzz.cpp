@@ -1,8 +1,11 @@
 // One converter serves every input, as one serves every entry of a run, so
 // state carried from entry to entry (list styles, reused buffers) is
-// exercised too.
+// exercised too. After each conversion, the document that the entry's RTF
+// was loaded into (tables included) must satisfy its invariants.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <string>
 #include <string_view>
 
 #include "engine/conversion_phase.h"
@@ -32,6 +35,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         tovra::SplitLines(text, entries.Append("Entry").lines);
         bool italics = false, footnotes = false;
         converter.ConvertEntries(p.kind, entries, p.removeFonts, italics, footnotes, log);
+        std::string problem;
+        if (!converter.Document().RDData().CheckInvariants(&problem)) {
+            std::fprintf(stderr, "document invariant broken: %s\n", problem.c_str());
+            __builtin_trap();
+        }
     }
     return 0;
 }
