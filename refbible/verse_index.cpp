@@ -83,8 +83,8 @@ std::string TLTBibleModule::VerseReference(std::uint16_t ordinal, bool alternate
     // byte is ever written at a position that to_chars may have returned as
     // the end of its buffer.
     char chapterText[12], verseText[12];
-    const char* chapterEnd = std::to_chars(chapterText, chapterText + sizeof chapterText, chapter).ptr;
-    const char* verseEnd = std::to_chars(verseText, verseText + sizeof verseText, verse).ptr;
+    char* chapterEnd = std::to_chars(chapterText, chapterText + sizeof chapterText, chapter).ptr;
+    char* verseEnd = std::to_chars(verseText, verseText + sizeof verseText, verse).ptr;
     std::string text;
     text.reserve(name.size() + 2 + static_cast<std::size_t>(chapterEnd - chapterText) +
                  static_cast<std::size_t>(verseEnd - verseText));
