@@ -1,4 +1,6 @@
-// RTF through the document into HTML and plain text, byte for byte.
+// RTF through the document into whole HTML pages, byte for byte. The
+// bodies and plain texts of more RTF examples are in
+// tests/data/rtf_examples.txt (tests/richtext/rtf_examples_test.cpp).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -27,21 +29,6 @@ public:
         EXPECT_TRUE(doc_.SaveHtml(sink, "", title, "", {}));
         return out;
     }
-    // The lines between the body's opening FONT line and its "</FONT>".
-    std::string Body() {
-        const std::string page = Html("t");
-        const std::string open = "<FONT size=2 color=#000000 face=\"Arial\">\r\n";
-        const size_t from = page.find(open);
-        const size_t to = page.rfind("</FONT>\r\n</BODY>");
-        if (from == std::string::npos || to == std::string::npos) return "no body in: " + page;
-        return page.substr(from + open.size(), to - from - open.size());
-    }
-    std::string Text() {
-        std::string out;
-        StringSink sink(out);
-        EXPECT_TRUE(doc_.SaveText("", sink, 2, false, true));
-        return out;
-    }
 
 private:
     TRichDoc doc_;
@@ -52,11 +39,6 @@ const char kHead[] = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}"
                      "{\\colortbl ;\\red0\\green0\\blue255;\\red128\\green0\\blue0;}\\fs20 ";
 
 std::string Rtf(const std::string& body) { return kHead + body + "}"; }
-
-std::string ListRtf(const std::string& levels, const std::string& body) {
-    return std::string("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}{\\*\\listtable{\\list") + levels +
-           "\\listid1}}{\\*\\listoverridetable{\\listoverride\\listid1\\listoverridecount0\\ls1}}\\fs20 " + body + "}";
-}
 
 TEST(RtfToHtml, EmptyEntryIsTheBarePage) {
     Control c;
@@ -83,83 +65,6 @@ TEST(RtfToHtml, DictionaryEntryWithHeading) {
               "</FONT>\r\n"
               "</BODY></HTML>\r\n");
 }
-
-TEST(RtfToHtml, CentredParagraphWithKeyword) {
-    Control c;
-    c.Load(Rtf("\\qc x{\\i\\cf2 y}"));
-    EXPECT_EQ(c.Body(), "<DIV align=center>x<FONT color=#800000><I>y</I></FONT></DIV>\r\n");
-}
-
-TEST(RtfToHtml, TwelvePointArialIsARelativeSize) {
-    Control c;
-    c.Load("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\pard abc\\par}");
-    EXPECT_EQ(c.Body(), "<DIV><FONT size=3>abc</FONT></DIV>\r\n");
-}
-
-TEST(RtfToHtml, BulletList) {
-    Control c;
-    c.Load(ListRtf("{\\listlevel\\levelnfc23{\\leveltext\\'01\\'b7;}{\\levelnumbers;}\\f0}",
-                   "\\pard\\ls1 p\\par q\\par\\pard r\\par"));
-    EXPECT_EQ(c.Body(), "<UL>\r\n<LI>p</LI>\r\n<LI>q</LI>\r\n</UL>\r\n<DIV>r</DIV>\r\n");
-}
-
-TEST(RtfToHtml, NumberedListWithSecondLevelAtTheEnd) {
-    Control c;
-    c.Load(ListRtf("{\\listlevel\\levelnfc0\\levelstartat1{\\leveltext\\'02\\'00.;}{\\levelnumbers\\'01;}\\f0}"
-                   "{\\listlevel\\levelnfc0\\levelstartat1{\\leveltext\\'02\\'01.;}{\\levelnumbers\\'01;}\\f0}",
-                   "\\pard\\ls1 a\\par\\pard\\ls1\\ilvl1 b\\par\\pard\\ls1 c\\par"));
-    EXPECT_EQ(c.Body(),
-              "<OL>\r\n<LI value=1>a</LI>\r\n<OL>\r\n<LI value=1>b</LI>\r\n</OL>\r\n<LI value=2>c</LI>\r\n</OL>\r\n");
-}
-
-TEST(RtfToHtml, TableWithOneFilledAndOneEmptyCell) {
-    Control c;
-    c.Load(Rtf("\\trowd\\cellx1440\\cellx2880\\intbl a\\cell\\cell\\row\\pard b\\par"));
-    EXPECT_EQ(c.Body(),
-              "<DIV><TABLE border=0 cellpadding=0 bordercolor=#000000 cellspacing=-1>\r\n"
-              "<TR valign=top>\r\n"
-              "<TD width=96 valign=top><FONT size=2 color=#000000 face=\"Arial\">\r\n"
-              "<DIV>a</DIV>\r\n"
-              "</FONT>\r\n"
-              "</TD>\r\n"
-              "<TD width=96 valign=top>&nbsp;\r\n"
-              "</TD>\r\n"
-              "</TR>\r\n"
-              "</TABLE>\r\n"
-              "</DIV>\r\n"
-              "<DIV>b</DIV>\r\n");
-}
-
-struct TextCase {
-    const char* name;
-    std::string rtf;
-    const char* text;
-};
-
-class RtfToText : public ::testing::TestWithParam<TextCase> {};
-
-TEST_P(RtfToText, WritesCharactersOnly) {
-    Control c;
-    c.Load(GetParam().rtf);
-    EXPECT_EQ(c.Text(), GetParam().text);
-}
-
-const TextCase kTextCases[] = {
-    {"EmptyEntryWritesNothing", "{\\rtf1}", ""},
-    {"TwoParagraphs", Rtf("a\\par b\\par"), "a\r\nb"},
-    {"JoinedRunAndLineBreak", Rtf("a{\\b b}\\line c"), "ab\r\nc"},
-    {"ListParagraphIsItsText",
-     ListRtf("{\\listlevel\\levelnfc23{\\leveltext\\'01\\'b7;}{\\levelnumbers;}\\f0}", "a\\par\\pard\\ls1 x\\par\\pard b"),
-     "a\r\nx\r\nb"},
-    {"TableCellsAndRows", Rtf("a\\par\\trowd\\cellx1440\\cellx2880\\intbl b\\cell c\\cell\\row\\pard d"),
-     "a\r\nb\r\nc\r\n\r\nd"},
-    {"CellWithTwoParagraphs", Rtf("\\trowd\\cellx1440\\intbl p\\par q\\cell\\row"), "p\r\nq\r\n"},
-    {"TabIsEightSpaces", Rtf("a\\tab b"), "a        b"},
-    {"HiddenTextDropped", Rtf("a{\\v hidden}b"), "ab"},
-};
-
-INSTANTIATE_TEST_SUITE_P(Load, RtfToText, ::testing::ValuesIn(kTextCases),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace tovra
