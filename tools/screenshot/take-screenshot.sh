@@ -14,6 +14,8 @@ build=${TOVRA_BUILD_DIR:-build}
 output=${1:-docs/main-window.png}
 case "$output" in /*) ;; *) output="$root/$output" ;; esac
 
+# ImageMagick and the fonts are among the optional packages.
+bash tools/install-deps.sh --optional
 for tool in xvfb-run import; do
   command -v "$tool" >/dev/null || { echo "take-screenshot: $tool is not installed" >&2; exit 2; }
 done
