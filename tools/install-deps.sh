@@ -33,7 +33,7 @@ esac
 
 installed() {
   command -v dpkg-query >/dev/null 2>&1 &&
-    dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
+    [ "$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null)" = "install ok installed" ]
 }
 
 missing_required=()
