@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "richtext/color.h"
+#include "platform/color.h"
 #include "richtext/rtf_properties.h"
 
 namespace tovra {

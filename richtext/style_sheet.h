@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "richtext/color.h"
+#include "platform/color.h"
 
 namespace tovra {
 

@@ -1,5 +1,6 @@
-// Colours of the styled document: 32-bit values, 0x00BBGGRR for RGB colours
-// (red in the low byte), 0xFF0000nn for the system colour with index nn.
+// Colour values shared by the RTF reader and the styled document: 32-bit
+// values, 0x00BBGGRR for RGB colours (red in the low byte), 0xFF0000nn for
+// the system colour with index nn.
 #pragma once
 
 #include <cstdint>
