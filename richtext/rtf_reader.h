@@ -76,9 +76,9 @@
 #include <vector>
 
 #include "platform/code_page.h"
+#include "richtext/rtf_declarations.h"
 #include "richtext/rtf_keywords.h"
 #include "richtext/rtf_properties.h"
-#include "richtext/rtf_tables.h"
 
 namespace tovra {
 

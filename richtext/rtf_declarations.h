@@ -1,6 +1,7 @@
-// The tables an RTF stream declares before its text: fonts, colours, the
-// style sheet, the list table and the list overrides. The reader fills them
-// while it reads; the document builder reads them during the reader's events.
+// The declarations an RTF stream makes before its text: the font table, the
+// colour table, the style sheet, the list table and the list overrides. The
+// reader fills them while it reads; the document builder reads them during
+// the reader's events.
 #pragma once
 
 #include <cstdint>

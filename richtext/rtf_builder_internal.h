@@ -1,0 +1,149 @@
+// The document builder's internals, shared by its source files: the builder
+// class (rtf_builder.cpp: reading, runs, tables and merging), its style
+// matching (rtf_style_matching.cpp) and its list mapping
+// (rtf_list_mapping.cpp). Not for use outside the builder.
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "richtext/document.h"
+#include "richtext/items.h"
+#include "richtext/rtf_builder.h"
+#include "richtext/rtf_reader.h"
+#include "richtext/rtf_table_builder.h"
+#include "richtext/style_sheet.h"
+#include "richtext/table.h"
+
+namespace tovra {
+
+namespace rtf_builder_detail {
+
+inline int32_t Clamp32(int64_t v) {
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+}
+
+inline TFontStyles FontStylesOf(uint8_t rtfStyle) {
+    return TFontStyles::FromBits(static_cast<uint8_t>(rtfStyle & 0x0F));
+}
+
+// Defined with the style matching.
+struct ParaBorder;
+struct TextKey;
+struct ParaKey;
+
+// One level of an RTF list as a list-style level, with the second accepted
+// form of its format string.
+struct WantedLevel {
+    TRDListLevel level;
+    std::string altFormat;
+};
+
+// Styles searched one by one while there are few of them, through a hash
+// index once there are many.
+class StyleIndex {
+public:
+    static constexpr int kLinearLimit = 48;
+    void Reset() {
+        built_ = false;
+        buckets_.clear();
+    }
+    bool Built() const { return built_; }
+    void MarkBuilt() { built_ = true; }
+    void Add(uint64_t hash, int32_t index) { buckets_[hash].push_back(index); }
+    const std::vector<int32_t>* Find(uint64_t hash) const {
+        auto it = buckets_.find(hash);
+        return it == buckets_.end() ? nullptr : &it->second;
+    }
+
+private:
+    bool built_ = false;
+    std::unordered_map<uint64_t, std::vector<int32_t>> buckets_;
+};
+
+}  // namespace rtf_builder_detail
+
+class TRDRTFDocumentBuilder final : public TRDRTFTableHost {
+public:
+    explicit TRDRTFDocumentBuilder(const TRDRTFReaderProperties& settings);
+
+    uint8_t Fill(std::string_view rtf, TCustomRDData& target);
+    // Merges the adjacent text items of `doc` from index `from` on.
+    void MergeTextItems(TCustomRDData& doc, int from);
+
+    void AddEmptyCellRun(const TRDRTFReader& reader) override { OnText(reader, {}, rtf_ts_NewPara, true); }
+    void InsertTable(std::unique_ptr<TRDTableItemInfo> table) override;
+    void MoveOutItem(std::string_view text, std::unique_ptr<TCustomRDItemInfo> item) override;
+    int32_t DefaultParaNo(uint8_t alignment) override;
+    TCustomRDData& Target() override { return *target_; }
+    const TRDTwipScale& Scale() const override { return scale_; }
+
+private:
+    using ParaBorder = rtf_builder_detail::ParaBorder;
+    using ParaKey = rtf_builder_detail::ParaKey;
+    using StyleIndex = rtf_builder_detail::StyleIndex;
+    using TextKey = rtf_builder_detail::TextKey;
+    using WantedLevel = rtf_builder_detail::WantedLevel;
+
+    void OnText(const TRDRTFReader& reader, std::string_view text, TRDRTFPosition position, bool keepHidden);
+    void MarkerUpdate(const TRDRTFReader& reader);
+    void OnTable(const TRDRTFReader& reader, TRDRTFTableEventKind kind);
+
+    bool AddStyles(TRDReaderStyleMode mode) const { return mode != rdrsUseSpecified; }
+    int32_t TextStyleFor(const TRDRTFReader& reader);
+    int32_t ParaStyleFor(const TRDRTFReader& reader);
+    int32_t FindTextStyle(const TextKey& key);
+    void IndexTextStyle(int32_t index);
+    int32_t FindParaStyle(const ParaKey& key, uint8_t multiple, int64_t percent, const ParaBorder& border);
+    void IndexParaStyle(int32_t index);
+    TCustomRDData& Current() const;
+    int32_t ParaNoOfLast() const;
+
+    // Inserts `item` (owned by `owned` unless it is a text item copied from
+    // `item`) at the end of the current document under the paragraph rules.
+    void InsertRunItem(std::string_view text, TCustomRDItemInfo& item, std::unique_ptr<TCustomRDItemInfo> owned,
+                       TRDRTFPosition position, bool movingOut, bool numberedMarker);
+    // The list marker of a paragraph that starts; true when one was inserted.
+    bool InsertParagraphMarker(int32_t paraNo);
+    int32_t ListStyleForMarker(const TRDRTFReader& reader, const TRDRTFMarkerProperties& marker);
+    void BuildListMap(const TRDRTFReader& reader);
+    void WantedLevelOf(const TRDRTFReader& reader, const TRDRTFListLevel97& source, WantedLevel& out) const;
+    bool LevelMatches(const TRDListLevel& existing, const WantedLevel& wanted, const TRDRTFListLevel97& source) const;
+    void RegisterTableMarkers(TRDTableItemInfo& table);
+    void Renumber(TRDMarkerItemInfo& marker);
+
+    const TRDRTFReaderProperties& settings_;
+    TRDRTFReader reader_;
+    TRDRTFTableBuilder tables_;
+    TRDTwipScale scale_;
+
+    // Working state of one load.
+    TCustomRDData* target_ = nullptr;
+    TRDStyle* style_ = nullptr;
+    bool pageBreakPending_ = false;
+    std::array<int32_t, 4> defaultParaCache_{};  // per alignment, -1 none yet
+    StyleIndex textIndex_;
+    StyleIndex paraIndex_;
+    TRDMarkerItemInfo* pendingMarker_ = nullptr;  // old-style marker awaiting its list style
+    std::array<int32_t, 11> levelListStyles_{};
+    bool listMapBuilt_ = false;
+    std::vector<int32_t> listMap_;
+    std::vector<uint8_t> listStyleUsed_;
+
+    // Reused buffers.
+    std::string text_;
+    std::vector<WantedLevel> wanted_;
+    std::vector<uint8_t> mergeFlags_;
+    std::vector<std::pair<std::string, std::unique_ptr<TCustomRDItemInfo>>> tail_;
+};
+
+}  // namespace tovra
