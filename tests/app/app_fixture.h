@@ -16,11 +16,12 @@
 
 #include "app/form1.h"
 #include "engine/settings.h"
-#include "engine/test_support.h"
 #include "platform/settings_store.h"
 #include "scripted_dialogs.h"
+#include "support/databases.h"
+#include "support/temp_folder.h"
 
-namespace tovra::testing {
+namespace tovra::test_support {
 
 class AppTest : public ::testing::Test {
 protected:
@@ -90,4 +91,4 @@ protected:
     int terminations_ = 0;
 };
 
-}  // namespace tovra::testing
+}  // namespace tovra::test_support

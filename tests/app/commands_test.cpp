@@ -10,7 +10,7 @@
 #include "app_fixture.h"
 #include "engine/output_file.h"
 
-namespace tovra::testing {
+namespace tovra::test_support {
 namespace {
 
 using CommandsTest = AppTest;
@@ -216,4 +216,4 @@ TEST_F(CommandsTest, AFailingStoreIsReportedWithoutEndingTheCommand) {
 }
 
 }  // namespace
-}  // namespace tovra::testing
+}  // namespace tovra::test_support

@@ -7,7 +7,7 @@
 #include "app/application_title.h"
 #include "app_fixture.h"
 
-namespace tovra::testing {
+namespace tovra::test_support {
 namespace {
 
 constexpr char kSection[] = "Form1FormState";
@@ -125,4 +125,4 @@ TEST_F(FormStateTest, AStoreFailureWhileSavingIsShownAndTheWindowClosesAnyway) {
 }
 
 }  // namespace
-}  // namespace tovra::testing
+}  // namespace tovra::test_support

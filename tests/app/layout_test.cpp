@@ -11,7 +11,7 @@
 #include "app/file_filter.h"
 #include "app_fixture.h"
 
-namespace tovra::testing {
+namespace tovra::test_support {
 namespace {
 
 using LayoutTest = AppTest;
@@ -128,4 +128,4 @@ TEST(FileFilterTest, ChooserFiltersBecomeQtNameFilters) {
 }
 
 }  // namespace
-}  // namespace tovra::testing
+}  // namespace tovra::test_support

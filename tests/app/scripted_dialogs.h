@@ -12,7 +12,7 @@
 
 #include "app/dialogs.h"
 
-namespace tovra::testing {
+namespace tovra::test_support {
 
 class ScriptedDialogs : public TDialogs {
 public:
@@ -67,4 +67,4 @@ private:
     }
 };
 
-}  // namespace tovra::testing
+}  // namespace tovra::test_support

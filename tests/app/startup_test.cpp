@@ -6,7 +6,7 @@
 #include "app_fixture.h"
 #include "platform/version.h"
 
-namespace tovra::testing {
+namespace tovra::test_support {
 namespace {
 
 using StartupTest = AppTest;
@@ -183,4 +183,4 @@ TEST_F(StartupTest, NothingHappensBeforeTheWindowIsShown) {
 }
 
 }  // namespace
-}  // namespace tovra::testing
+}  // namespace tovra::test_support

@@ -5,14 +5,15 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "engine/test_support.h"
+#include "support/databases.h"
+#include "support/temp_folder.h"
 
 namespace tovra {
 namespace {
 
-using testing::Database;
-using testing::ReadFile;
-using testing::TempFolder;
+using test_support::Database;
+using test_support::ReadFile;
+using test_support::TempFolder;
 
 struct Result {
     int status = -1;
@@ -98,7 +99,7 @@ TEST_F(CliTest, ModuleThatCannotLoadStopsBeforeTheRun) {
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err, home_ / "none.lt5bible" + " does not exist.\n");
     EXPECT_EQ(r.out, "");
-    testing::WriteFile(home_ / "bad.lt5bible", std::string(700, 'x'));
+    test_support::WriteFile(home_ / "bad.lt5bible", std::string(700, 'x'));
     r = Run("--module '" + home_ / "bad.lt5bible" + "' '" + Database("dict-lowercase.dct") + "'");
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err.rfind("Invalid Bible module file header (", 0), 0u) << r.err;
@@ -106,7 +107,7 @@ TEST_F(CliTest, ModuleThatCannotLoadStopsBeforeTheRun) {
 
 TEST_F(CliTest, StoredSettingsFillWhatOptionsLeaveOpen) {
     std::filesystem::create_directories(config_ / "tovra");
-    testing::WriteFile(config_ / "tovra/settings.ini", "[Settings]\nOutFolder=sz:" + out_.path() + "\n");
+    test_support::WriteFile(config_ / "tovra/settings.ini", "[Settings]\nOutFolder=sz:" + out_.path() + "\n");
     Result r = Run("'" + Database("dict-lowercase.dct") + "'");
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(std::filesystem::exists(out_ / "dict-lowercase_loom.txt"));

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/test_support.h"
+#include "support/recording_log.h"
 
 namespace tovra {
 namespace {
@@ -32,7 +32,7 @@ protected:
     }
 
     TEntryConverter converter_;
-    testing::RecordingLog log_;
+    test_support::RecordingLog log_;
     bool hasItalics_ = false, hasFootnotes_ = false;
 };
 
@@ -119,7 +119,7 @@ TEST(EntryConverterTest, ConvertsThroughTheDocumentItIsGiven) {
     TEntryConverter converter(&document);
     EntryList entries;
     entries.Append("Entry").lines = {"Hello"};
-    testing::RecordingLog log;
+    test_support::RecordingLog log;
     bool italics = false, footnotes = false;
     converter.ConvertEntries(ModuleKind::Dictionary, entries, true, italics, footnotes, log);
     // The document keeps the last entry's items until the next entry.

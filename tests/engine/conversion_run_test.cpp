@@ -5,16 +5,18 @@
 #include <filesystem>
 
 #include "engine/output_file.h"
-#include "engine/test_support.h"
 #include "platform/error.h"
+#include "support/databases.h"
+#include "support/recording_log.h"
+#include "support/temp_folder.h"
 
 namespace tovra {
 namespace {
 
-using testing::Database;
-using testing::ReadFile;
-using testing::RecordingLog;
-using testing::TempFolder;
+using test_support::Database;
+using test_support::ReadFile;
+using test_support::RecordingLog;
+using test_support::TempFolder;
 
 class RecordingView : public TRunView {
 public:
@@ -44,7 +46,7 @@ protected:
     std::string Written(const std::string& input) { return OutputFilePath(out_.path(), input); }
 
     TempFolder out_;
-    testing::FixedSettings settings_;
+    test_support::FixedSettings settings_;
     RecordingLog log_;
     RecordingView view_;
     TConversionEngine engine_{settings_, log_, nullptr};

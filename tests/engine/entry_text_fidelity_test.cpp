@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/test_support.h"
+#include "support/recording_log.h"
 
 namespace tovra {
 namespace {
@@ -135,7 +135,7 @@ class EntryTextFidelityTest : public ::testing::TestWithParam<FidelityCase> {};
 TEST_P(EntryTextFidelityTest, ReachesTheOutput) {
     const FidelityCase& c = GetParam();
     TEntryConverter converter;
-    testing::RecordingLog log;
+    test_support::RecordingLog log;
     bool hasItalics = false, hasFootnotes = false;
     EntryList entries;
     SplitLines(c.input, entries.Append("Entry").lines);
@@ -159,7 +159,7 @@ TEST(EntryTextFidelity, EveryRouteGivesTheSameReference) {
         {"\\u12354?", InFont(128, "\\'82\\'a0")},
     };
     TEntryConverter converter;
-    testing::RecordingLog log;
+    test_support::RecordingLog log;
     bool hasItalics = false, hasFootnotes = false;
     auto convert = [&](const std::string& text) {
         EntryList entries;

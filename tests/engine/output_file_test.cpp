@@ -4,15 +4,16 @@
 
 #include <filesystem>
 
-#include "engine/test_support.h"
 #include "platform/error.h"
+#include "support/recording_log.h"
+#include "support/temp_folder.h"
 
 namespace tovra {
 namespace {
 
-using testing::ReadFile;
-using testing::RecordingLog;
-using testing::TempFolder;
+using test_support::ReadFile;
+using test_support::RecordingLog;
+using test_support::TempFolder;
 
 TEST(OutputFileTest, BaseNameDropsFolderAndLastExtension) {
     struct Case {
@@ -76,10 +77,10 @@ TEST(OutputFileTest, NameGoesIntoTheHeadingUntrimmed) {
 
 TEST(OutputFileTest, WriteLogsThePathAndReplacesAnExistingFile) {
     TempFolder dir;
-    testing::FixedSettings settings;
+    test_support::FixedSettings settings;
     settings.outFolder = dir.path();
     RecordingLog log;
-    testing::WriteFile(dir / "webster_loom.txt", "old content that is longer than the new one...........");
+    test_support::WriteFile(dir / "webster_loom.txt", "old content that is longer than the new one...........");
     WriteOutputFile("/data/webster.dct", AaronAndAbba(), false, false, settings, log);
     ASSERT_EQ(log.lines.size(), 1u);
     EXPECT_EQ(log.lines[0], "Writing entries to \"" + dir.path() + "/webster_loom.txt\"");
@@ -90,7 +91,7 @@ TEST(OutputFileTest, WriteLogsThePathAndReplacesAnExistingFile) {
 
 TEST(OutputFileTest, MissingFolderFailsAfterTheLogLine) {
     TempFolder dir;
-    testing::FixedSettings settings;
+    test_support::FixedSettings settings;
     settings.outFolder = dir / "missing";
     RecordingLog log;
     try {

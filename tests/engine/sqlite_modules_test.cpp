@@ -12,35 +12,22 @@
 
 #include "engine/conversion_run.h"
 #include "engine/output_file.h"
-#include "engine/test_support.h"
-#include "refbible/module.h"
-#include "tools/mkmodule/module_builder.h"
+#include "support/databases.h"
+#include "support/kjv_module_fixture.h"
+#include "support/recording_log.h"
+#include "support/temp_folder.h"
 
 namespace tovra {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::Database;
-using testing::ReadFile;
-using testing::RecordingLog;
-using testing::TempFolder;
+using test_support::Database;
+using test_support::ReadFile;
+using test_support::RecordingLog;
+using test_support::TempFolder;
 
-// The KJV reference module, built once from the versification table.
-class SqliteModulesTest : public ::testing::Test {
+class SqliteModulesTest : public test_support::KjvModuleTest {
 protected:
-    static void SetUpTestSuite() {
-        dir_ = new TempFolder;
-        auto versification =
-            mkmodule::ReadVersificationFile(std::string(TOVRA_SOURCE_DIR) + "/data/kjv-versification.tsv");
-        const std::string path = *dir_ / "kjv.lt5bible";
-        mkmodule::WriteModuleFile(path, mkmodule::BuildModule(versification));
-        module_ = new TLTBibleModule(path);
-    }
-    static void TearDownTestSuite() {
-        delete module_;
-        delete dir_;
-    }
-
     SqliteModulesTest() { settings_.outFolder = out_.path(); }
 
     // Converts the files in one run; returns the log.
@@ -60,15 +47,10 @@ protected:
     }
     std::string Written(const std::string& input) const { return OutputFilePath(out_.path(), input); }
 
-    static TempFolder* dir_;
-    static TLTBibleModule* module_;
     TempFolder out_;
-    testing::FixedSettings settings_;
+    test_support::FixedSettings settings_;
     RecordingLog log_;
 };
-
-TempFolder* SqliteModulesTest::dir_ = nullptr;
-TLTBibleModule* SqliteModulesTest::module_ = nullptr;
 
 const char kBookNotes[] = "Extracting BOOK NOTES from COMMENTARY.";
 const char kChapterNotes[] = "Extracting CHAPTER NOTES from COMMENTARY.";
@@ -278,7 +260,7 @@ TEST_F(SqliteModulesTest, TheFirstBytesChooseTheReader) {
     fs::copy_file(Database("bible.bblx"), in / "sqlite.bbl");
     fs::copy_file(Database("bible.bblx"), in / "sqlite.mdb");
     fs::copy_file(Database("bible.bbl"), in / "access.bblx");
-    testing::WriteFile(in / "text.bblx", "SQLite format 3");  // no NUL: not the header
+    test_support::WriteFile(in / "text.bblx", "SQLite format 3");  // no NUL: not the header
     for (const char* name : {"sqlite.bbl", "sqlite.mdb", "access.bblx"}) {
         SCOPED_TRACE(name);
         EXPECT_EQ(LinesOf(in / name),

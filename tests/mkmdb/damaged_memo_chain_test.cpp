@@ -17,9 +17,10 @@
 #include "db/jet_format.h"
 #include "engine/conversion_run.h"
 #include "engine/output_file.h"
-#include "engine/test_support.h"
 #include "platform/error.h"
 #include "platform/little_endian.h"
+#include "support/recording_log.h"
+#include "support/temp_folder.h"
 #include "tools/mkmdb/jet_writer.h"
 
 namespace tovra::mkmdb {
@@ -118,7 +119,7 @@ protected:
         return path;
     }
 
-    tovra::testing::TempFolder dir_;
+    tovra::test_support::TempFolder dir_;
 };
 
 TEST_F(DamagedMemoChain, FieldFailsWithAClearErrorAndTheOtherRowsStayReadable) {
@@ -190,10 +191,10 @@ TEST_F(DamagedMemoChain, EngineLogsTheErrorForTheFileAndGoesOn) {
         WriteDamaged([](auto& image, const auto& chain) { Link(image, chain[1], chain[0]); });
     const std::string sound = dir_ / "sound.dct";
     WriteJetFile(Dictionary(), sound);
-    tovra::testing::TempFolder out;
-    tovra::testing::FixedSettings settings;
+    tovra::test_support::TempFolder out;
+    tovra::test_support::FixedSettings settings;
     settings.outFolder = out.path();
-    tovra::testing::RecordingLog log;
+    tovra::test_support::RecordingLog log;
     TConversionEngine engine(settings, log, nullptr);
     TRunView view;
     const TRunSummary summary = engine.Run({damaged, sound}, view);

@@ -10,7 +10,7 @@
 namespace tovra {
 namespace {
 
-using testing::TempFile;
+using test_support::TempFile;
 
 std::string MapMessage(const std::string& path, bool exclusive) {
     try {

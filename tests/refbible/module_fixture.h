@@ -14,7 +14,7 @@
 #include "refbible/module_format.h"
 #include "tools/mkmodule/module_builder.h"
 
-namespace tovra::testing {
+namespace tovra::test_support {
 
 using mkmodule::SealHeader;
 
@@ -82,4 +82,4 @@ private:
     std::string path_;
 };
 
-}  // namespace tovra::testing
+}  // namespace tovra::test_support

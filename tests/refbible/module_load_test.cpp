@@ -14,10 +14,10 @@ namespace tovra {
 namespace {
 
 using namespace lt5;
-using testing::LoadMessage;
-using testing::SetField32;
-using testing::SmallModule;
-using testing::TempFile;
+using test_support::LoadMessage;
+using test_support::SetField32;
+using test_support::SmallModule;
+using test_support::TempFile;
 
 std::string FileLoadMessage(const std::string& path) {
     try {
@@ -88,7 +88,7 @@ TEST(ModuleLoadTest, MagicFieldIsShownAsStored) {
         auto image = SmallModule();
         image[kMagicOffset] = c.length;
         std::copy(c.text.begin(), c.text.end(), image.begin() + kMagicOffset + 1);
-        testing::SealHeader(image);
+        test_support::SealHeader(image);
         EXPECT_EQ(LoadMessage(image), "Invalid Bible module file header (" + c.shown + ").") << c.shown;
     }
     // A longer length runs into the hash bytes and is cut at the end of the
@@ -96,7 +96,7 @@ TEST(ModuleLoadTest, MagicFieldIsShownAsStored) {
     for (const auto& [length, shown] : std::vector<std::pair<std::uint8_t, std::size_t>>{{7, 7}, {255, 10}}) {
         auto image = SmallModule();
         image[kMagicOffset] = length;
-        testing::SealHeader(image);
+        test_support::SealHeader(image);
         const std::string stored(image.begin() + kMagicOffset + 1, image.begin() + kMagicOffset + 1 + shown);
         EXPECT_EQ(stored.substr(0, 6), "LT5BIB");
         EXPECT_EQ(LoadMessage(image), "Invalid Bible module file header (" + stored + ").") << int(length);
@@ -144,7 +144,7 @@ TEST(ModuleLoadTest, SecondarySeedLoadsExactlyLikeThePrimary) {
     secondary.hashSeed = kSecondaryHashSeed;
     const auto a = SmallModule();
     const auto b = SmallModule(secondary);
-    ASSERT_NE(testing::Field32(a, kHashOffset), testing::Field32(b, kHashOffset));
+    ASSERT_NE(test_support::Field32(a, kHashOffset), test_support::Field32(b, kHashOffset));
     TLTBibleModule first("a", a), second("b", b);
     EXPECT_EQ(first.BookNames(), second.BookNames());
     EXPECT_EQ(first.AltBookNames(), second.AltBookNames());
@@ -159,14 +159,14 @@ TEST(ModuleLoadTest, SecondarySeedLoadsExactlyLikeThePrimary) {
     }
     // Any other seed is refused.
     auto other = a;
-    testing::SealHeader(other, 1);
+    test_support::SealHeader(other, 1);
     EXPECT_EQ(LoadMessage(other), "Module file has invalid or corrupt hash.");
 }
 
 TEST(ModuleLoadTest, AbsentNameListIsEmpty) {
     auto image = SmallModule();
     SetField32(image, kBookNamesDescriptor, 0);
-    testing::SealHeader(image);
+    test_support::SealHeader(image);
     TLTBibleModule module("m", image);
     EXPECT_TRUE(module.BookNames().empty());
     EXPECT_EQ(module.AltBookNames().size(), 3u);
@@ -176,7 +176,7 @@ TEST(ModuleLoadTest, AbsentNameListIsEmpty) {
 
 TEST(ModuleLoadTest, NameListInflateErrorComesBeforeTheHashCheck) {
     auto image = SmallModule();
-    const std::uint32_t at = testing::Field32(image, kBookNamesDescriptor);
+    const std::uint32_t at = test_support::Field32(image, kBookNamesDescriptor);
     image[at + 2] ^= 0xFF;  // the deflate data of the book names
     image[kHashOffset] ^= 0xFF;
     EXPECT_EQ(LoadMessage(image), "data error");
@@ -199,7 +199,7 @@ TEST(ModuleLoadTest, WordListOnlyForShortCodeKjv) {
     }
     // A corrupt word list fails a KJV module and is never read otherwise.
     auto corrupt = [](std::vector<std::uint8_t> image) {
-        image[testing::Field32(image, kWordListDescriptor)] = 0x79;
+        image[test_support::Field32(image, kWordListDescriptor)] = 0x79;
         return image;
     };
     EXPECT_EQ(LoadMessage(corrupt(SmallModule(options))), "data error");
@@ -212,7 +212,7 @@ TEST(ModuleLoadTest, WordListOnlyForShortCodeKjv) {
         other.shortCode = c.shortCode;
         auto image = corrupt(SmallModule(other));
         if (!c.wordListFlag) SetField32(image, kWordListFlagOffset, 0);
-        testing::SealHeader(image);
+        test_support::SealHeader(image);
         TLTBibleModule module("m", image);
         EXPECT_TRUE(module.WordList().empty()) << c.shortCode;
     }
@@ -228,8 +228,8 @@ TEST(ModuleLoadTest, ImpossibleLayoutFailsAfterTheHashCheck) {
     };
     const auto image = SmallModule();
     const std::int64_t size = static_cast<std::int64_t>(image.size());
-    const std::int64_t verseTable = testing::Field32(image, kVerseTableOffsetField);
-    const std::int64_t firstVerses = testing::Field32(image, kFirstVerseTableOffsetField);
+    const std::int64_t verseTable = test_support::Field32(image, kVerseTableOffsetField);
+    const std::int64_t firstVerses = test_support::Field32(image, kFirstVerseTableOffsetField);
     const std::string damaged = "Bible module file is damaged (";
     const std::vector<Case> cases = {
         {"no books", kBookCountOffset, 2, 0, damaged + "no books)."},
@@ -261,7 +261,7 @@ TEST(ModuleLoadTest, ImpossibleLayoutFailsAfterTheHashCheck) {
         else
             WriteLe32(patched.data() + c.field, static_cast<std::uint32_t>(c.value));
         auto unsealed = patched;
-        testing::SealHeader(patched);
+        test_support::SealHeader(patched);
         EXPECT_EQ(LoadMessage(patched), c.message) << c.what;
         // Damage that breaks the hash too is reported as a bad hash, unless
         // it makes a name list unreadable, which is found first.

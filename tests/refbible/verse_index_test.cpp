@@ -16,7 +16,7 @@ using namespace lt5;
 
 class VerseIndexTest : public ::testing::Test {
 protected:
-    VerseIndexTest() : image_(testing::SmallModule()), module_("small", image_) {}
+    VerseIndexTest() : image_(test_support::SmallModule()), module_("small", image_) {}
     std::vector<std::uint8_t> image_;
     TLTBibleModule module_;
 };
@@ -86,7 +86,7 @@ TEST_F(VerseIndexTest, ChapterOneVerseOneComesStraightFromTheTable) {
     // Records of book 2 rewritten to claim book 9: only a lookup that reads
     // no record still answers 6.
     auto image = image_;
-    const std::uint32_t table = testing::Field32(image, kVerseTableOffsetField);
+    const std::uint32_t table = test_support::Field32(image, kVerseTableOffsetField);
     for (std::size_t n = 6; n <= 12; ++n) image[table + (n - 1) * kVerseRecordSize + kRecordBookByte] = 9;
     TLTBibleModule module("patched", image);
     EXPECT_EQ(module.VerseOrdinal(2, 1, 1), 6);
@@ -95,7 +95,7 @@ TEST_F(VerseIndexTest, ChapterOneVerseOneComesStraightFromTheTable) {
 TEST_F(VerseIndexTest, SkippedChapterGivesLastVerseBeforeTheNextOne) {
     // Book 2's chapters 2 and 3 renumbered 4 and 5: it has chapters 1, 4, 5.
     auto image = image_;
-    const std::uint32_t table = testing::Field32(image, kVerseTableOffsetField);
+    const std::uint32_t table = test_support::Field32(image, kVerseTableOffsetField);
     for (std::size_t n = 8; n <= 12; ++n) image[table + (n - 1) * kVerseRecordSize + kRecordChapterByte] += 2;
     TLTBibleModule module("skipping", image);
     EXPECT_EQ(module.VerseOrdinal(2, 2, 1), 7);
@@ -118,7 +118,7 @@ TEST_F(VerseIndexTest, VerseReferenceNamesBookChapterAndVerse) {
 
 TEST_F(VerseIndexTest, VerseReferenceWritesLargeNumbersInFull) {
     auto image = image_;
-    const std::uint32_t table = testing::Field32(image, kVerseTableOffsetField);
+    const std::uint32_t table = test_support::Field32(image, kVerseTableOffsetField);
     image[table + kRecordChapterByte] = 255;
     image[table + kRecordVerseByte] = 100;
     TLTBibleModule module("big", image);
@@ -127,7 +127,7 @@ TEST_F(VerseIndexTest, VerseReferenceWritesLargeNumbersInFull) {
 
 TEST_F(VerseIndexTest, BookWithoutANameIsAListIndexError) {
     auto image = image_;
-    const std::uint32_t table = testing::Field32(image, kVerseTableOffsetField);
+    const std::uint32_t table = test_support::Field32(image, kVerseTableOffsetField);
     image[table + kRecordBookByte] = 0;                             // verse 1: book 0
     image[table + 13 * kVerseRecordSize + kRecordBookByte] = 200;  // verse 14: book 200
     TLTBibleModule module("nameless", image);
@@ -171,9 +171,9 @@ TEST(VerseIndexDamageTest, NonsenseTablesStayInRange) {
     const std::vector<std::uint16_t> firstVerses[] = {
         {0, 0, 0}, {15, 65535, 14}, {14, 1, 7}, {1, 1, 1}, {3, 2, 1}};
     for (int round = 0; round < 40; ++round) {
-        auto image = testing::SmallModule();
-        const std::uint32_t table = testing::Field32(image, kVerseTableOffsetField);
-        const std::uint32_t firsts = testing::Field32(image, kFirstVerseTableOffsetField);
+        auto image = test_support::SmallModule();
+        const std::uint32_t table = test_support::Field32(image, kVerseTableOffsetField);
+        const std::uint32_t firsts = test_support::Field32(image, kFirstVerseTableOffsetField);
         const auto& entries = firstVerses[round % 5];
         for (std::size_t b = 0; b < 3; ++b) WriteLe16(image.data() + firsts + 2 * b, entries[b]);
         for (std::size_t n = 0; n < 14; ++n)
@@ -182,9 +182,9 @@ TEST(VerseIndexDamageTest, NonsenseTablesStayInRange) {
                     static_cast<std::uint8_t>(round % 2 ? random() % 5 : random());
         // Move the record table to the end of the image.
         std::vector<std::uint8_t> records(image.begin() + table, image.begin() + table + 14 * kVerseRecordSize);
-        testing::SetField32(image, kVerseTableOffsetField, static_cast<std::uint32_t>(image.size()));
+        test_support::SetField32(image, kVerseTableOffsetField, static_cast<std::uint32_t>(image.size()));
         image.insert(image.end(), records.begin(), records.end());
-        testing::SealHeader(image);
+        test_support::SealHeader(image);
         image.shrink_to_fit();
 
         TLTBibleModule module("nonsense", image);

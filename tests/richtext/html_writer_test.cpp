@@ -6,9 +6,12 @@
 #include "richtext/html_writer.h"
 #include "richtext/rich_doc.h"
 #include "richtext/table.h"
+#include "support/failing_sink.h"
 
 namespace tovra {
 namespace {
+
+using test_support::FailingSink;
 
 std::string Lines(const std::vector<std::string>& lines) {
     std::string s;
@@ -17,21 +20,6 @@ std::string Lines(const std::vector<std::string>& lines) {
 }
 
 const char kFontLine[] = "<FONT size=2 color=#000000 face=\"Arial\">";
-
-// A sink that takes `limit` writes and refuses the rest.
-class FailingSink final : public OutputSink {
-public:
-    explicit FailingSink(int limit) : limit_(limit) {}
-    bool write(const char* data, size_t size) override {
-        if (limit_-- <= 0) return false;
-        written.append(data, size);
-        return true;
-    }
-    std::string written;
-
-private:
-    int limit_;
-};
 
 class HtmlTest : public ::testing::Test {
 public:

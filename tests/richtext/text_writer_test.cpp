@@ -5,23 +5,12 @@
 #include "richtext/rich_doc.h"
 #include "richtext/table.h"
 #include "richtext/text_writer.h"
+#include "support/failing_sink.h"
 
 namespace tovra {
 namespace {
 
-class FailingSink final : public OutputSink {
-public:
-    explicit FailingSink(int limit) : limit_(limit) {}
-    bool write(const char* data, size_t size) override {
-        if (limit_-- <= 0) return false;
-        written.append(data, size);
-        return true;
-    }
-    std::string written;
-
-private:
-    int limit_;
-};
+using test_support::FailingSink;
 
 class TextTest : public ::testing::Test {
 public:

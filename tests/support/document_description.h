@@ -1,40 +1,16 @@
-// Loading RTF into a fresh document as the conversion does, and compact
-// descriptions of the resulting items for exact comparisons.
+// Compact descriptions of a document's items, tables and text styles, for
+// exact comparisons.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include <string_view>
 
 #include "richtext/document.h"
-#include "richtext/rtf_builder.h"
 #include "richtext/style_sheet.h"
 #include "richtext/table.h"
 
-namespace tovra::testing_support {
-
-// One document and style sheet used entry after entry, as the engine does:
-// clear, reset the text and paragraph styles, load.
-struct LoadedDoc {
-    TRDStyle style;
-    TRichDocRDData doc{&style};
-    TRDRTFReaderProperties props;
-
-    LoadedDoc() { props.UseConversionSettings(); }
-
-    uint8_t Load(std::string_view rtf) {
-        doc.Clear();
-        style.ResetTextStyles();
-        style.ResetParaStyles();
-        return LoadRtfStatus(doc, &props, rtf);
-    }
-};
-
-// The RTF header most cases use: one font, Arial.
-inline std::string InDocument(std::string_view body) {
-    return std::string("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}") + std::string(body) + "}";
-}
+namespace tovra::test_support {
 
 inline std::string DescribeDoc(const TCustomRDData& doc, const char* separator = " ; ");
 
@@ -109,4 +85,4 @@ inline std::string DescribeFont(const TFontInfo& f) {
     return out;
 }
 
-}  // namespace tovra::testing_support
+}  // namespace tovra::test_support

@@ -7,7 +7,7 @@
 
 #include <random>
 
-#include "tests/rtf/rtf_recorder.h"
+#include "support/rtf_recorder.h"
 
 namespace tovra {
 namespace {

@@ -5,33 +5,20 @@
 #include "engine/conversion_run.h"
 #include "engine/extract_entries.h"
 #include "engine/output_file.h"
-#include "engine/test_support.h"
-#include "refbible/module.h"
-#include "tools/mkmodule/module_builder.h"
+#include "support/databases.h"
+#include "support/kjv_module_fixture.h"
+#include "support/recording_log.h"
+#include "support/temp_folder.h"
 
 namespace tovra {
 namespace {
 
-using testing::Database;
-using testing::RecordingLog;
-using testing::TempFolder;
+using test_support::Database;
+using test_support::RecordingLog;
+using test_support::TempFolder;
 
-// The KJV reference module, built once from the versification table.
-class VerseEntriesTest : public ::testing::Test {
+class VerseEntriesTest : public test_support::KjvModuleTest {
 protected:
-    static void SetUpTestSuite() {
-        dir_ = new TempFolder;
-        auto versification =
-            mkmodule::ReadVersificationFile(std::string(TOVRA_SOURCE_DIR) + "/data/kjv-versification.tsv");
-        const std::string path = *dir_ / "kjv.lt5bible";
-        mkmodule::WriteModuleFile(path, mkmodule::BuildModule(versification));
-        module_ = new TLTBibleModule(path);
-    }
-    static void TearDownTestSuite() {
-        delete module_;
-        delete dir_;
-    }
-
     // Reads a database's entries as the run does; returns the error text, if any.
     std::string Extract(const std::string& file, EntryList& entries, ModuleKind& kind) {
         TAccessConnection connection;
@@ -57,13 +44,8 @@ protected:
         return names;
     }
 
-    static TempFolder* dir_;
-    static TLTBibleModule* module_;
     RecordingLog log_;
 };
-
-TempFolder* VerseEntriesTest::dir_ = nullptr;
-TLTBibleModule* VerseEntriesTest::module_ = nullptr;
 
 TEST_F(VerseEntriesTest, BibleRowsAreNamedByReferenceInStoredOrder) {
     EntryList entries;
@@ -168,7 +150,7 @@ TEST_F(VerseEntriesTest, ChapterZeroLandsBeforeTheBookOrFailsForTheFirstBook) {
 
 TEST_F(VerseEntriesTest, RunWritesOnlyNotedVersesInVerseOrder) {
     TempFolder out;
-    testing::FixedSettings settings;
+    test_support::FixedSettings settings;
     settings.outFolder = out.path();
     TConversionEngine engine(settings, log_, module_);
     TRunView view;
@@ -176,7 +158,7 @@ TEST_F(VerseEntriesTest, RunWritesOnlyNotedVersesInVerseOrder) {
     const std::string chapter0 = Database("chapter0.cmt");
     engine.Run({chapter0, path}, view);
     EXPECT_EQ(log_.lines[4], "ERROR: \"List index out of bounds (-1)\"");
-    const std::string text = testing::ReadFile(OutputFilePath(out.path(), path));
+    const std::string text = test_support::ReadFile(OutputFilePath(out.path(), path));
     const size_t john = text.find("\r\n\r\n$$ John 3:16\r\n");
     const size_t rev = text.find("\r\n\r\n$$ Revelation 22:21\r\n");
     ASSERT_NE(john, std::string::npos);

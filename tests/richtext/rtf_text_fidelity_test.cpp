@@ -7,12 +7,12 @@
 #include <cstdio>
 #include <string>
 
-#include "rtf_recorder.h"
+#include "support/rtf_recorder.h"
 
 namespace tovra {
 namespace {
 
-using test::RtfRecorder;
+using test_support::RtfRecorder;
 
 // Writes a character that Windows-1252 lacks as "<U+hex>".
 void Tag(char32_t cp, std::string& out) {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/rtf/rtf_recorder.h"
+#include "support/rtf_recorder.h"
 
 namespace tovra {
 namespace {
@@ -74,7 +74,7 @@ TEST(RtfTablesTest, StyleSheetRecordsEntriesNotTheirFormatting) {
 
 TEST(RtfTablesTest, StylesAreNeverAppliedToText) {
     TRDRTFReader reader;
-    test::RtfRecorder recorder;
+    test_support::RtfRecorder recorder;
     recorder.Attach(reader);
     ASSERT_EQ(reader.ReadStream(R"({\rtf1{\stylesheet{\s1\b Bold;}}\s1 x\cs1 y})"), rtf_st_Ok);
     EXPECT_EQ(recorder.log, "P:xy");

@@ -11,7 +11,7 @@
 
 #include "richtext/rtf_reader.h"
 
-namespace tovra::test {
+namespace tovra::test_support {
 
 inline char PositionLetter(TRDRTFPosition p) {
     return p == rtf_ts_NewPara ? 'P' : p == rtf_ts_NewLine ? 'L' : 'C';
@@ -66,4 +66,4 @@ struct RtfRecorder {
     }
 };
 
-}  // namespace tovra::test
+}  // namespace tovra::test_support

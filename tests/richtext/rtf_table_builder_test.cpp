@@ -4,15 +4,16 @@
 
 #include <string>
 
-#include "builder_test_support.h"
 #include "richtext/rtf_table_builder.h"
+#include "support/document_description.h"
+#include "support/rtf_loading.h"
 
 namespace tovra {
 namespace {
 
-using testing_support::DescribeDoc;
-using testing_support::InDocument;
-using testing_support::LoadedDoc;
+using test_support::DescribeDoc;
+using test_support::InDocument;
+using test_support::LoadedDoc;
 
 // Every table of the document, nested ones included, is well-formed.
 void ExpectWellFormedTables(const TCustomRDData& doc) {
@@ -230,7 +231,8 @@ TEST(TableProperties, CellsOfRightAlignedRowAndDefaultParagraphStyle) {
     d.style.ResetTextStyles();
     d.style.ResetParaStyles();
     d.style.ParaStyles.Items(0).LeftIndent = 5;
-    ASSERT_EQ(LoadRtfStatus(d.doc, &d.props, InDocument("\\trowd\\trqr\\cellx1440\\cellx2880\\intbl\\cell\\cell\\row")),
+    ASSERT_EQ(test_support::LoadRtfChecked(d.doc, d.props,
+                                           InDocument("\\trowd\\trqr\\cellx1440\\cellx2880\\intbl\\cell\\cell\\row")),
               0);
     const TRDTableItemInfo& t = TableAt(d.doc, 0);
     ASSERT_EQ(d.style.ParaStyles.Count(), 4);

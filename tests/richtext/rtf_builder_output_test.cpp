@@ -8,6 +8,7 @@
 #include "richtext/output_sink.h"
 #include "richtext/rich_doc.h"
 #include "richtext/rtf_builder.h"
+#include "support/rtf_loading.h"
 
 namespace tovra {
 namespace {
@@ -18,10 +19,7 @@ public:
     Control() { props_.UseConversionSettings(); }
 
     void Load(const std::string& rtf) {
-        doc_.RDData().Clear();
-        doc_.Style()->ResetTextStyles();
-        doc_.Style()->ResetParaStyles();
-        ASSERT_EQ(LoadRtfStatus(doc_.RDData(), &props_, rtf), 0);
+        ASSERT_EQ(test_support::ReloadRtf(doc_.RDData(), *doc_.Style(), props_, rtf), 0);
     }
     std::string Html(const char* title) {
         std::string out;

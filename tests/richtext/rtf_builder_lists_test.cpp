@@ -4,14 +4,15 @@
 
 #include <string>
 
-#include "builder_test_support.h"
+#include "support/document_description.h"
+#include "support/rtf_loading.h"
 
 namespace tovra {
 namespace {
 
-using testing_support::DescribeDoc;
-using testing_support::InDocument;
-using testing_support::LoadedDoc;
+using test_support::DescribeDoc;
+using test_support::InDocument;
+using test_support::LoadedDoc;
 
 const char kBodyPn[] = "{\\pntext 1.\\tab}{\\*\\pn\\pnlvlbody\\pnindent360\\pnstart1{\\pntxta .}}";
 

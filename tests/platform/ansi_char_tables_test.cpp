@@ -1,8 +1,5 @@
 #include "platform/ansi_char_tables.h"
 
-#include "engine/pcre_char_tables.h"
-#include "engine/pcre_regex.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
@@ -97,44 +94,6 @@ TEST(AnsiCharTablesTest, CasePairsAreConsistentOverAllBytes) {
 TEST(AnsiCharTablesTest, UpperAndLowerCasingOfText) {
     EXPECT_EQ(AnsiUpperCase("a\xE0\xE9\xFF\x9C\x9A-\xDF\xB5"), "A\xC0\xC9\x9F\x8C\x8A-\xDF\xB5");
     EXPECT_EQ(AnsiLowerCase("A\xC0\xC9\x9F\x8C\x8A-1"), "a\xE0\xE9\xFF\x9C\x9A-1");
-}
-
-// The same classes reach PCRE2 as its character tables.
-struct PcreClassCase {
-    const char* pattern;
-    TPcreOptions options;
-    std::string subject;
-    bool matches;
-};
-
-TEST(AnsiPcreTablesTest, CaselessMatchingAndClassesFollowWindows1252) {
-    ASSERT_NE(AnsiPcreTables(), nullptr) << "the installed PCRE2 table layout was not recognised";
-    const PcreClassCase cases[] = {
-        {"\xC9t\xC9", preCaseLess, "\xE9t\xE9", true},   // ÉtÉ ~ été
-        {"\xE9", preCaseLess, "\xC9", true},
-        {"\xE9", 0, "\xC9", false},
-        {"\x9A", preCaseLess, "\x8A", true},             // š ~ Š
-        {"\xFF", preCaseLess, "\x9F", true},             // ÿ ~ Ÿ
-        {"\x9C", preCaseLess, "\x8C", true},             // œ ~ Œ
-        {"\xDF", preCaseLess, "SS", false},
-        {"^\\d$", 0, "5", true},
-        {"^\\d$", 0, "\xB2", false},                      // ²
-        {"^\\s$", 0, "\t", true},
-        {"^\\s$", 0, "\xA0", false},                      // no-break space
-        {"^\\S$", 0, "\xA0", true},
-        {"^\\w+$", 0, "\xE9t\xE9\x9A\x9F_1", true},
-        {"^\\w$", 0, "\xD7", false},                      // ×
-        {"^[[:upper:]]+$", 0, "\xC9\x8A\x9F", true},
-        {"^[[:lower:]]+$", 0, "\xE9\x9A\xFF\xDF", true},
-        {"^[[:alpha:]]$", 0, "\x80", false},              // €
-        {"^[[:punct:]]$", 0, "\x97", true},               // —
-        {"^[a-z]+$", preCaseLess, "ABC", true},
-        {"^\\W$", 0, "\x81", true},
-    };
-    for (const PcreClassCase& c : cases) {
-        TPcreRegEx re(c.pattern, c.options);
-        EXPECT_EQ(re.FirstMatch(c.subject), c.matches) << c.pattern << " on " << c.subject;
-    }
 }
 
 }  // namespace

@@ -4,17 +4,18 @@
 
 #include <string>
 
-#include "builder_test_support.h"
 #include "platform/error.h"
 #include "richtext/rtf_builder.h"
+#include "support/document_description.h"
+#include "support/rtf_loading.h"
 
 namespace tovra {
 namespace {
 
-using testing_support::DescribeDoc;
-using testing_support::DescribeFont;
-using testing_support::InDocument;
-using testing_support::LoadedDoc;
+using test_support::DescribeDoc;
+using test_support::DescribeFont;
+using test_support::InDocument;
+using test_support::LoadedDoc;
 
 const char kGreenTable[] = "{\\colortbl ;\\red0\\green128\\blue0;}";
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/rtf/rtf_recorder.h"
+#include "support/rtf_recorder.h"
 
 namespace tovra {
 namespace {
@@ -31,7 +31,7 @@ class RtfReadTest : public testing::TestWithParam<ReadCase> {};
 TEST_P(RtfReadTest, ReportsRunsEventsAndStatus) {
     const ReadCase& c = GetParam();
     TRDRTFReader reader;
-    test::RtfRecorder recorder;
+    test_support::RtfRecorder recorder;
     recorder.Attach(reader, c.options & kPages, c.options & kUnicode, c.options & kHeaders);
     uint8_t status = reader.ReadStream(c.input);
     EXPECT_EQ(recorder.log, c.expected);
@@ -126,7 +126,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, RtfReadTest, testing::ValuesIn(kReadCases),
 
 TEST(RtfReaderTest, ReaderCanBeUsedAgainAfterAFailure) {
     TRDRTFReader reader;
-    test::RtfRecorder recorder;
+    test_support::RtfRecorder recorder;
     recorder.Attach(reader);
     EXPECT_EQ(reader.ReadStream(R"({\rtf1 {\fonttbl{\f0 A;}}\b x)"), rtf_st_UnclosedGroup);
     recorder.log.clear();
@@ -165,7 +165,7 @@ TEST(RtfReaderTest, InputIsReadAcrossBufferBoundaries) {
     for (size_t pad = 4080; pad <= 4100; ++pad) {
         std::string input = "{\\rtf1 " + std::string(pad, 'x') + "\\b1\\'41\\fs24 y}";
         TRDRTFReader reader;
-        test::RtfRecorder recorder;
+        test_support::RtfRecorder recorder;
         recorder.Attach(reader);
         ASSERT_EQ(reader.ReadStream(input), rtf_st_Ok) << pad;
         EXPECT_EQ(recorder.log, "P:" + std::string(pad, 'x') + " C:A/b C:y/b") << pad;

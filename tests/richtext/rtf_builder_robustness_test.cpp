@@ -7,15 +7,16 @@
 #include <random>
 #include <string>
 
-#include "builder_test_support.h"
 #include "richtext/html_writer.h"
 #include "richtext/output_sink.h"
+#include "richtext/table.h"
 #include "richtext/text_writer.h"
+#include "support/rtf_loading.h"
 
 namespace tovra {
 namespace {
 
-using testing_support::LoadedDoc;
+using test_support::LoadedDoc;
 
 const char kEntry[] =
     "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}}"
