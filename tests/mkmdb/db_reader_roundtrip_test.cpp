@@ -2,14 +2,13 @@
 // reader (db/access_reader.h) the way the converter reads them.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <string>
 
 #include "db/access_reader.h"
 #include "platform/error.h"
+#include "support/temp_folder.h"
 #include "tools/mkmdb/jet_writer.h"
 
 namespace tovra::mkmdb {
@@ -17,14 +16,8 @@ namespace {
 
 class DbReaderRoundTrip : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() / ("tovra-mkmdb-db-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(dir_);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-
     std::string Write(const TDatabaseDef& db, const std::string& name) {
-        const std::string path = (dir_ / name).string();
+        const std::string path = dir_ / name;
         WriteJetFile(db, path);
         return path;
     }
@@ -34,7 +27,7 @@ protected:
         c.Open();
     }
 
-    std::filesystem::path dir_;
+    test_support::TempFolder dir_;
 };
 
 TEST_F(DbReaderRoundTrip, TablesRowsAndValuesAsTheConverterReadsThem) {

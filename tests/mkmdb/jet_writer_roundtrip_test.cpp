@@ -9,18 +9,13 @@
 
 #include "tests/mkmdb/mdb_dump.h"
 #include "db/jet_format.h"
+#include "support/temp_folder.h"
 #include "tools/mkmdb/jet_writer.h"
 
 namespace tovra::mkmdb {
 namespace {
 
 using test::DumpWithLibmdb;
-
-std::string TempPath(const std::string& name) {
-    const auto dir = std::filesystem::temp_directory_path() / ("tovra-mkmdb-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    return (dir / name).string();
-}
 
 // A memo that needs a chain of long-value pages: about 300 KB as UTF-16.
 std::string LongMemo() {
@@ -64,7 +59,8 @@ TEST(JetWriterRoundTrip, EveryTypeNullsTextAndMemosReadBackExactly) {
     for (int i = 0; i < 3000; ++i) many.rows.push_back({std::to_string(i * 7), "row " + std::to_string(i) + std::string(static_cast<size_t>(i % 200), '.')});
     db.tables.push_back(many);
 
-    const std::string path = TempPath("roundtrip.mdb");
+    const test_support::TempFolder dir;
+    const std::string path = dir / "roundtrip.mdb";
     WriteJetFile(db, path);
     const auto dump = DumpWithLibmdb(path);
 
@@ -107,7 +103,8 @@ TEST(JetWriterRoundTrip, EveryTypeNullsTextAndMemosReadBackExactly) {
 TEST(JetWriterRoundTrip, EmptyTableAndNoTables) {
     TDatabaseDef db;
     db.tables.push_back({"Dictionary", {{"Definition", TColumnType::Memo, 0, false}}, {}});
-    const std::string path = TempPath("empty.mdb");
+    const test_support::TempFolder dir;
+    const std::string path = dir / "empty.mdb";
     WriteJetFile(db, path);
     auto dump = DumpWithLibmdb(path);
     ASSERT_EQ(dump.tables.size(), 1u);

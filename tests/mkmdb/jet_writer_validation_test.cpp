@@ -2,7 +2,6 @@
 // and a refused or failed write leaves no file behind.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -10,6 +9,7 @@
 #include <string>
 
 #include "platform/error.h"
+#include "support/temp_folder.h"
 #include "tools/mkmdb/description_parser.h"
 #include "db/jet_format.h"
 #include "tools/mkmdb/jet_writer.h"
@@ -64,8 +64,8 @@ TEST(JetWriterValidation, RefusesWhatItCannotHonour) {
              }
          }, "the row needs more than one page"},
     };
-    const auto dir = std::filesystem::temp_directory_path() / ("tovra-mkmdb-bad-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
+    const test_support::TempFolder temp;
+    const std::filesystem::path dir = temp.path();
     const std::string path = (dir / "out.dct").string();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
@@ -79,12 +79,11 @@ TEST(JetWriterValidation, RefusesWhatItCannotHonour) {
         }
         EXPECT_TRUE(std::filesystem::is_empty(dir)) << "a refused write left a file";
     }
-    std::filesystem::remove_all(dir);
 }
 
 TEST(JetWriterValidation, FailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
-    const auto dir = std::filesystem::temp_directory_path() / ("tovra-mkmdb-keep-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
+    const test_support::TempFolder temp;
+    const std::filesystem::path dir = temp.path();
     const std::string path = (dir / "keep.dct").string();
     { std::ofstream(path) << "old"; }
     TDatabaseDef db = OneTable();
@@ -101,7 +100,6 @@ TEST(JetWriterValidation, FailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
     WriteJetFile(OneTable(), path);
     EXPECT_EQ(std::filesystem::file_size(path) % jet::kJet4PageSize, 0u);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1);
-    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "platform/error.h"
+#include "support/temp_folder.h"
 #include "tools/mkmdb/description_parser.h"
 
 namespace tovra::mksqlite {
@@ -21,11 +22,6 @@ namespace fs = std::filesystem;
 
 class SqliteWriterTest : public ::testing::Test {
 protected:
-    SqliteWriterTest() : dir_(fs::temp_directory_path() / ("tovra-mksqlite-" + std::to_string(::getpid()))) {
-        fs::create_directories(dir_);
-    }
-    ~SqliteWriterTest() override { fs::remove_all(dir_); }
-
     // The rows of a query as "a|b|c" lines, through SQLite itself.
     std::vector<std::string> Query(const std::string& path, const std::string& sql) {
         sqlite3* db = nullptr;
@@ -46,11 +42,11 @@ protected:
         return rows;
     }
 
-    fs::path dir_;
+    test_support::TempFolder dir_;
 };
 
 TEST_F(SqliteWriterTest, CellsKeepTheStorageClassOfTheirColumn) {
-    const std::string path = (dir_ / "all.dctx").string();
+    const std::string path = dir_ / "all.dctx";
     WriteSqliteFile(mkmdb::ParseDescription(
                         "table \"Details\"\n  column \"Title\" text 10\n  row \"Kinds\"\n"
                         "table \"T\"\n"
@@ -92,7 +88,7 @@ TEST_F(SqliteWriterTest, RefusedWritesKeepTheOldFileAndLeaveNoTemporary) {
         {"failing statement", "table \"T\"\n column \"C\" memo\nsql \"DROP TABLE Missing\"\n",
          "sql statement 1: no such table: Missing"},
     };
-    const std::string path = (dir_ / "kept.bblx").string();
+    const std::string path = dir_ / "kept.bblx";
     { std::ofstream(path) << "old content"; }
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
@@ -106,7 +102,7 @@ TEST_F(SqliteWriterTest, RefusedWritesKeepTheOldFileAndLeaveNoTemporary) {
         std::stringstream content;
         content << in.rdbuf();
         EXPECT_EQ(content.str(), "old content");
-        EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path()), fs::directory_iterator()), 1);
     }
 }
 

@@ -5,49 +5,26 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 #include "platform/error.h"
+#include "support/temp_folder.h"
 
 namespace tovra {
 namespace {
 
 namespace fs = std::filesystem;
+using test_support::FilesIn;
+using test_support::ReadFile;
+using test_support::TempFolder;
+using test_support::WriteFile;
 
 class AtomicFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "tovra-atomic-XXXXXX").string();
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        ASSERT_NE(mkdtemp(buffer.data()), nullptr);
-        dir_ = buffer.data();
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
-    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-    static std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    static void Write(const std::string& path, const std::string& text) {
-        std::ofstream(path, std::ios::binary) << text;
-    }
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::string Path(const std::string& name) const { return dir_ / name; }
+
     // The message of the Error `write` throws, "" when it throws none.
     template <typename F>
     static std::string ErrorOf(F write) {
@@ -59,18 +36,18 @@ protected:
         return "";
     }
 
-    fs::path dir_;
+    TempFolder dir_;
 };
 
 TEST_F(AtomicFileTest, CreatesOrReplacesWholeAndLeavesNothingElse) {
     const std::string target = Path("out.txt");
     WriteFileAtomically(target, std::string("first\0with a zero byte", 22));
-    EXPECT_EQ(Read(target), std::string("first\0with a zero byte", 22));
+    EXPECT_EQ(ReadFile(target), std::string("first\0with a zero byte", 22));
     WriteFileAtomically(target, "short");
-    EXPECT_EQ(Read(target), "short");
+    EXPECT_EQ(ReadFile(target), "short");
     WriteFileAtomically(target, "");
-    EXPECT_EQ(Read(target), "");
-    EXPECT_EQ(Names(), std::vector<std::string>{"out.txt"});
+    EXPECT_EQ(ReadFile(target), "");
+    EXPECT_EQ(FilesIn(dir_.path()), std::vector<std::string>{"out.txt"});
 }
 
 TEST_F(AtomicFileTest, NewFileGetsThePermissionsOfTheUmask) {
@@ -86,54 +63,54 @@ TEST_F(AtomicFileTest, NewFileGetsThePermissionsOfTheUmask) {
 
 TEST_F(AtomicFileTest, TargetStaysOldUntilCommitAndAnUncommittedFileLeavesNoTrace) {
     const std::string target = Path("keep.txt");
-    Write(target, "old");
+    WriteFile(target, "old");
     {
         TAtomicFile file(target);
-        EXPECT_EQ(Read(target), "old");
-        const std::vector<std::string> names = Names();
+        EXPECT_EQ(ReadFile(target), "old");
+        const std::vector<std::string> names = FilesIn(dir_.path());
         ASSERT_EQ(names.size(), 2u);
         EXPECT_EQ(names[0].rfind(".keep.txt.", 0), 0u) << names[0];
     }
-    EXPECT_EQ(Read(target), "old");
-    EXPECT_EQ(Names(), std::vector<std::string>{"keep.txt"});
+    EXPECT_EQ(ReadFile(target), "old");
+    EXPECT_EQ(FilesIn(dir_.path()), std::vector<std::string>{"keep.txt"});
 }
 
 TEST_F(AtomicFileTest, TemporaryFileFilledByNameReplacesTheTarget) {
     const std::string target = Path("db.sqlite");
-    Write(target, "old");
+    WriteFile(target, "old");
     {
         TAtomicFile file(target);
-        EXPECT_EQ(Read(file.TemporaryPath()), "");
-        Write(file.TemporaryPath(), "written by name");
-        EXPECT_EQ(Read(target), "old");
+        EXPECT_EQ(ReadFile(file.TemporaryPath()), "");
+        WriteFile(file.TemporaryPath(), "written by name");
+        EXPECT_EQ(ReadFile(target), "old");
         file.Commit();
     }
-    EXPECT_EQ(Read(target), "written by name");
-    EXPECT_EQ(Names(), std::vector<std::string>{"db.sqlite"});
+    EXPECT_EQ(ReadFile(target), "written by name");
+    EXPECT_EQ(FilesIn(dir_.path()), std::vector<std::string>{"db.sqlite"});
 }
 
 TEST_F(AtomicFileTest, MissingFolderFailsWithTheCreateMessage) {
     const std::string target = Path("missing/out.txt");
     EXPECT_EQ(ErrorOf([&] { WriteFileAtomically(target, "x"); }),
               "Cannot create file \"" + target + "\". No such file or directory");
-    EXPECT_TRUE(Names().empty());
+    EXPECT_TRUE(FilesIn(dir_.path()).empty());
 }
 
 TEST_F(AtomicFileTest, FailedRenameKeepsTheTargetAndRemovesTheTemporaryFile) {
     // A non-empty folder of the target's name cannot be replaced by a file.
     const std::string target = Path("out.txt");
     fs::create_directory(target);
-    Write(target + "/keep", "x");
+    WriteFile(target + "/keep", "x");
     const std::string message = ErrorOf([&] { WriteFileAtomically(target, "new content"); });
     EXPECT_EQ(message.rfind("Cannot create file \"" + target + "\". ", 0), 0u) << message;
-    EXPECT_EQ(Read(target + "/keep"), "x");
-    EXPECT_EQ(Names(), std::vector<std::string>{"out.txt"});
+    EXPECT_EQ(ReadFile(target + "/keep"), "x");
+    EXPECT_EQ(FilesIn(dir_.path()), std::vector<std::string>{"out.txt"});
 }
 
 TEST_F(AtomicFileTest, FailedWriteKeepsTheTargetAndRemovesTheTemporaryFile) {
     // A file size limit makes the write fail the way a full disk does.
     const std::string target = Path("out.txt");
-    Write(target, "old");
+    WriteFile(target, "old");
     struct rlimit saved;
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
     struct rlimit limit = saved;
@@ -144,19 +121,19 @@ TEST_F(AtomicFileTest, FailedWriteKeepsTheTargetAndRemovesTheTemporaryFile) {
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(message, "Failed to write file \"" + target + "\". File too large");
-    EXPECT_EQ(Read(target), "old");
-    EXPECT_EQ(Names(), std::vector<std::string>{"out.txt"});
+    EXPECT_EQ(ReadFile(target), "old");
+    EXPECT_EQ(FilesIn(dir_.path()), std::vector<std::string>{"out.txt"});
 }
 
 TEST_F(AtomicFileTest, SymbolicLinkIsReplacedAndItsTargetKept) {
     const std::string real = Path("real.txt");
     const std::string link = Path("link.txt");
-    Write(real, "real");
+    WriteFile(real, "real");
     fs::create_symlink(real, link);
     WriteFileAtomically(link, "new");
     EXPECT_FALSE(fs::is_symlink(link));
-    EXPECT_EQ(Read(link), "new");
-    EXPECT_EQ(Read(real), "real");
+    EXPECT_EQ(ReadFile(link), "new");
+    EXPECT_EQ(ReadFile(real), "real");
 }
 
 }  // namespace

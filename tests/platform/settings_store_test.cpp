@@ -5,37 +5,27 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "platform/error.h"
 #include "platform/special_folders.h"
 #include "platform/version.h"
+#include "support/temp_folder.h"
 
 namespace tovra {
 namespace {
 
 class SettingsStoreTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("tovra-store-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir_);
-        path_ = (dir_ / "sub" / "settings.ini").string();
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
     void WriteRaw(const std::string& text) {
         std::filesystem::create_directories(dir_ / "sub");
-        std::ofstream(path_, std::ios::binary) << text;
+        test_support::WriteFile(path_, text);
     }
-    std::string ReadRaw() {
-        std::ifstream in(path_, std::ios::binary);
-        std::ostringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    std::filesystem::path dir_;
-    std::string path_;
+    std::string ReadRaw() { return test_support::ReadFile(path_); }
+
+    test_support::TempFolder temp_;
+    // The store's folders, not made yet.
+    std::filesystem::path dir_ = temp_ / "store";
+    std::string path_ = (dir_ / "sub" / "settings.ini").string();
 };
 
 TEST_F(SettingsStoreTest, MissingValuesGiveDefaultsAndReadingCreatesNothing) {

@@ -12,6 +12,7 @@
 #include "platform/little_endian.h"
 #include "refbible/module.h"
 #include "refbible/module_format.h"
+#include "support/temp_folder.h"
 #include "tools/mkmodule/module_builder.h"
 
 namespace tovra::test_support {
@@ -56,21 +57,10 @@ inline std::string LoadMessage(const std::vector<std::uint8_t>& image) {
 // A file in a fresh temporary folder, removed with the folder.
 class TempFile {
 public:
-    explicit TempFile(const std::string& name = "module.lt5bible") {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tovra-refbible-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        folder_ = pattern;
-        path_ = (folder_ / name).string();
-    }
-    ~TempFile() {
-        std::error_code ec;
-        std::filesystem::remove_all(folder_, ec);
-    }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
+    explicit TempFile(const std::string& name = "module.lt5bible") : path_(folder_ / name) {}
 
     const std::string& Path() const { return path_; }
-    const std::filesystem::path& Folder() const { return folder_; }
+    std::filesystem::path Folder() const { return folder_.path(); }
 
     void Write(const std::vector<std::uint8_t>& bytes) const {
         std::ofstream out(path_, std::ios::binary | std::ios::trunc);
@@ -78,7 +68,7 @@ public:
     }
 
 private:
-    std::filesystem::path folder_;
+    TempFolder folder_;
     std::string path_;
 };
 

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -21,7 +22,9 @@ public:
         std::string pattern = (std::filesystem::temp_directory_path() / "tovra-test-XXXXXX").string();
         std::vector<char> buf(pattern.begin(), pattern.end());
         buf.push_back('\0');
-        path_ = mkdtemp(buf.data());
+        const char* made = mkdtemp(buf.data());
+        if (!made) throw std::runtime_error("cannot make a temporary folder from " + pattern);
+        path_ = made;
     }
     ~TempFolder() {
         std::error_code ec;
