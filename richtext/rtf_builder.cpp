@@ -34,6 +34,7 @@ uint8_t TRDRTFDocumentBuilder::Fill(std::string_view rtf, TCustomRDData& target)
     style_ = style;
     scale_ = TRDTwipScale(ScreenPixelsPerInch());
     pageBreakPending_ = false;
+    lastRun_ = LastRun{};
     defaultParaCache_.fill(-1);
     textIndex_.Reset();
     paraIndex_.Reset();
@@ -86,12 +87,15 @@ void TRDRTFDocumentBuilder::OnText(const TRDRTFReader& reader, std::string_view 
 
     text_.clear();
     const size_t spaces = static_cast<size_t>(std::max<int16_t>(style_->SpacesInTab, 0));
-    for (char c : text) {
-        if (c == '\t') {
-            text_.append(spaces, ' ');
-        } else {
-            text_ += c;
+    for (size_t at = 0; at < text.size();) {
+        const size_t tab = text.find('\t', at);
+        if (tab == std::string_view::npos) {
+            text_.append(text.substr(at));
+            break;
         }
+        text_.append(text.substr(at, tab - at));
+        text_.append(spaces, ' ');
+        at = tab + 1;
     }
     TRDTextItemInfo item(styleNo, paraNo);
     if (style_->TextStyles.Items(styleNo).Unicode) {
@@ -102,11 +106,36 @@ void TRDRTFDocumentBuilder::OnText(const TRDRTFReader& reader, std::string_view 
         for (char16_t u : wide) AppendLe16(text_, u);
         item.SetFlag(rdifUnicode);
     }
+    if (AppendToLastRun(text_, item, position)) return;
     InsertRunItem(text_, item, nullptr, position, false, false);
+    if (!text_.empty() && item.IsText() && !tables_.CurrentCell()) {
+        lastRun_ = LastRun{target_->ItemCount() - 1, styleNo};
+    }
+}
+
+// A run that continues the paragraph in the style of the run before it is
+// one the final merge joins to that run whatever follows: both texts are
+// non-empty, so neither the emptiness rules nor a later run can change the
+// decision. Appending it at once saves inserting and deleting an item per
+// run; the result is the same document. Only runs of the target document
+// qualify (the text of table cells is never merged), and only while the
+// run recorded in lastRun_ is still the target's last item.
+bool TRDRTFDocumentBuilder::AppendToLastRun(std::string_view text, const TRDTextItemInfo& item,
+                                            TRDRTFPosition position) {
+    // A page break starts a paragraph of its own.
+    if (position != rtf_ts_ContinuePara || pageBreakPending_ || text.empty() || !item.IsText()) return false;
+    if (lastRun_.index < 0 || lastRun_.index != target_->ItemCount() - 1 || lastRun_.styleNo != item.StyleNo)
+        return false;
+    if (tables_.CurrentCell()) return false;
+    const TRDProtectOptions protection = style_->TextStyles.Items(item.StyleNo).Protection;
+    if (protection.Has(rdprModifyProtect) || protection.Has(rdprConcateProtect)) return false;
+    target_->ItemText(lastRun_.index).append(text);
+    return true;
 }
 void TRDRTFDocumentBuilder::InsertRunItem(std::string_view text, TCustomRDItemInfo& item,
                                           std::unique_ptr<TCustomRDItemInfo> owned, TRDRTFPosition position,
                                           bool movingOut, bool numberedMarker) {
+    lastRun_ = LastRun{};
     if (position == rtf_ts_ContinuePara) {
         item.SetFlag(rdifJoinsPrevious);
     } else if (position == rtf_ts_NewLine) {

@@ -112,6 +112,9 @@ private:
     // `item`) at the end of the current document under the paragraph rules.
     void InsertRunItem(std::string_view text, TCustomRDItemInfo& item, std::unique_ptr<TCustomRDItemInfo> owned,
                        TRDRTFPosition position, bool movingOut, bool numberedMarker);
+    // Appends a text run to the target's last item when the final merge
+    // would join the two; true when it did.
+    bool AppendToLastRun(std::string_view text, const TRDTextItemInfo& item, TRDRTFPosition position);
     // The list marker of a paragraph that starts; true when one was inserted.
     bool InsertParagraphMarker(int32_t paraNo);
     int32_t ListStyleForMarker(const TRDRTFReader& reader, const TRDRTFMarkerProperties& marker);
@@ -130,6 +133,13 @@ private:
     TCustomRDData* target_ = nullptr;
     TRDStyle* style_ = nullptr;
     bool pageBreakPending_ = false;
+    // The target's last item, when OnText inserted it or appended to it
+    // with non-empty text of style `styleNo`; index -1 otherwise.
+    struct LastRun {
+        int index = -1;
+        int32_t styleNo = 0;
+    };
+    LastRun lastRun_;
     std::array<int32_t, 4> defaultParaCache_{};  // per alignment, -1 none yet
     StyleIndex textIndex_;
     StyleIndex paraIndex_;
