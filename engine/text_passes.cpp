@@ -1,9 +1,12 @@
-// The fixed passes. MarkUnicodeEscapes, UnmarkUnicodeEscapes and ExtractBody
-// keep one compiled object per thread instead of compiling their pattern on
-// every call: the result is the same, and a Bible calls them 31,102 times.
+// The fixed passes. ExtractBody keeps one compiled object per thread instead
+// of compiling its pattern on every call: the result is the same, and a Bible
+// calls it 31,102 times.
 #include "engine/text_passes.h"
 
+#include <cstring>
 #include <string>
+
+#include "platform/ansi_char_tables.h"
 
 
 namespace tovra {
@@ -35,47 +38,82 @@ TBiblePasses::TBiblePasses()
 
 namespace {
 
-TPcreRegEx& MarkPass() {
-    thread_local TPcreRegEx mark = [] {
-        TPcreRegEx regex(kMarkPattern, 0, kMarkReplacement);
-        regex.SetRequiredLiteral("\\u");
-        return regex;
-    }();
-    return mark;
+// The two marker passes are the patterns kMarkPattern and kUnmarkPattern
+// with their replacements, written out: `open`, a run of digits (as the
+// passes' character tables define \d) and `close` become `newOpen`, the
+// digits and `newClose`. A digit run ends where the digits end, so there is
+// nothing to backtrack and the result equals the pattern's on every text.
+// They run on every entry and are the hottest passes of a module whose
+// entries hold many escapes.
+bool ReplaceNumbered(std::string_view text, std::string_view open, char close, std::string_view newOpen,
+                     char newClose, std::string& out) {
+    const AnsiCharTables& ansi = AnsiCharTables::Get();
+    std::size_t copied = 0;
+    bool replaced = false;
+    const char first = open.front();
+    const std::string_view rest = open.substr(1);
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const void* hit = std::memchr(text.data() + at, first, text.size() - at);
+        if (!hit) break;
+        at = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+        if (text.substr(at + 1, rest.size()) != rest) continue;
+        const std::size_t digits = at + open.size();
+        std::size_t end = digits;
+        while (end < text.size() && ansi.IsDigit(static_cast<unsigned char>(text[end]))) ++end;
+        if (end == digits || end == text.size() || text[end] != close) continue;
+        if (!replaced) {
+            out.clear();
+            out.reserve(text.size() + text.size() / 8);
+            replaced = true;
+        }
+        out.append(text.substr(copied, at - copied));
+        out.append(newOpen);
+        out.append(text.substr(digits, end - digits));
+        out += newClose;
+        copied = end + 1;
+        at = end;  // the loop steps past the closing character
+    }
+    if (replaced) out.append(text.substr(copied));
+    return replaced;
 }
 
-TPcreRegEx& UnmarkPass() {
-    thread_local TPcreRegEx unmark = [] {
-        TPcreRegEx regex(kUnmarkPattern, 0, kUnmarkReplacement);
-        regex.SetRequiredLiteral("[tovraUC");
-        return regex;
-    }();
-    return unmark;
+constexpr std::string_view kMarkOpen = "\\u";
+constexpr std::string_view kMarkerOpen = "[tovraUC";
+constexpr std::string_view kReferenceOpen = "&#";
+
+bool ReplaceNumberedInPlace(std::string& text, std::string_view open, char close, std::string_view newOpen,
+                            char newClose) {
+    thread_local std::string buffer;
+    if (!ReplaceNumbered(text, open, close, newOpen, newClose, buffer)) return false;
+    text.swap(buffer);
+    return true;
 }
 
 }  // namespace
 
 std::string MarkUnicodeEscapes(std::string_view text) {
     std::string out;
-    MarkPass().ReplaceAll(text, out);
+    if (!ReplaceNumbered(text, kMarkOpen, '?', kMarkerOpen, ']', out)) out.assign(text);
     return out;
 }
 
 void AppendUnicodeMarker(char32_t codePoint, std::string& out) {
-    out += "[tovraUC";
+    out += kMarkerOpen;
     out += std::to_string(static_cast<uint32_t>(codePoint));
     out += ']';
 }
 
-bool MarkUnicodeEscapes(std::string& text) { return MarkPass().ReplaceAll(text); }
+bool MarkUnicodeEscapes(std::string& text) { return ReplaceNumberedInPlace(text, kMarkOpen, '?', kMarkerOpen, ']'); }
 
 std::string UnmarkUnicodeEscapes(std::string_view text) {
     std::string out;
-    UnmarkPass().ReplaceAll(text, out);
+    if (!ReplaceNumbered(text, kMarkerOpen, ']', kReferenceOpen, ';', out)) out.assign(text);
     return out;
 }
 
-bool UnmarkUnicodeEscapes(std::string& text) { return UnmarkPass().ReplaceAll(text); }
+bool UnmarkUnicodeEscapes(std::string& text) {
+    return ReplaceNumberedInPlace(text, kMarkerOpen, ']', kReferenceOpen, ';');
+}
 
 std::string ExtractBody(std::string_view text) {
     thread_local TPcreRegEx body = [] {

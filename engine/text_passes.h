@@ -14,7 +14,9 @@
 
 namespace tovra {
 
-// Patterns and replacement templates of the passes.
+// Patterns and replacement templates of the passes. The two marker passes
+// are written out by hand (they run on every entry); their patterns stay
+// here as their definition, and the tests hold the code to them.
 namespace text_pass {
 inline constexpr std::string_view kMarkPattern = R"(\\u(\d+)\?)";
 inline constexpr std::string_view kMarkReplacement = "[tovraUC${1}]";

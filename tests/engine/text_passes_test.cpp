@@ -34,6 +34,45 @@ TEST(UnicodeEscapesTest, OtherFormsAreNotMarked) {
     }
 }
 
+// The marker passes are written out by hand; on any text they give what
+// their patterns give, long digit runs across the search windows included.
+TEST(UnicodeEscapesTest, MarkersAgreeWithTheirPatterns) {
+    struct Case {
+        std::string_view pattern;
+        std::string_view replacement;
+        std::string (*pass)(std::string_view);
+        std::vector<std::string> parts;
+    };
+    const Case cases[] = {
+        {kMarkPattern, kMarkReplacement, [](std::string_view t) { return MarkUnicodeEscapes(t); },
+         {"\\u", "\\U", "\\", "u", "12", "7", "?", "-", "x", "\xB2", "\xB9", "\\u1?"}},
+        {kUnmarkPattern, kUnmarkReplacement, [](std::string_view t) { return UnmarkUnicodeEscapes(t); },
+         {"[tovraUC", "[tovrauc", "[", "]", "34", "0", "x", "\xB3", "[tovraUC5]"}},
+    };
+    std::mt19937 random(5);
+    for (const Case& c : cases) {
+        TPcreRegEx regex(c.pattern, 0, c.replacement);
+        for (int round = 0; round < 3000; ++round) {
+            std::string text;
+            const int count = static_cast<int>(random() % 16) + 1;
+            for (int k = 0; k < count; ++k) {
+                const std::string& part = c.parts[random() % c.parts.size()];
+                const int repeat = random() % 50 == 0 ? static_cast<int>(random() % 700) : 1;
+                for (int r = 0; r < repeat; ++r) text += part;
+            }
+            std::string expected = text;
+            regex.ReplaceAll(expected);
+            ASSERT_FALSE(regex.LimitHit());
+            ASSERT_EQ(c.pass(text), expected) << c.pattern << " on " << text;
+            std::string inPlace = text;
+            const bool replaced =
+                c.pattern == kMarkPattern ? MarkUnicodeEscapes(inPlace) : UnmarkUnicodeEscapes(inPlace);
+            ASSERT_EQ(replaced, expected != text);
+            ASSERT_EQ(inPlace, expected);
+        }
+    }
+}
+
 TEST(BiblePassesTest, ItalicAndFootnoteGroups) {
     TBiblePasses passes;
     std::string text = R"(In {\i the} beginning{\cf6\super a})";
