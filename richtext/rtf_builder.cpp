@@ -37,6 +37,7 @@ uint8_t TRDRTFDocumentBuilder::Fill(std::string_view rtf, TCustomRDData& target)
     lastRun_ = LastRun{};
     defaultParaCache_.fill(-1);
     textIndex_.Reset();
+    recentTextStyles_.Reset();
     paraIndex_.Reset();
     pendingMarker_ = nullptr;
     levelListStyles_.fill(-1);
@@ -106,6 +107,7 @@ void TRDRTFDocumentBuilder::OnText(const TRDRTFReader& reader, std::string_view 
         for (char16_t u : wide) AppendLe16(text_, u);
         item.SetFlag(rdifUnicode);
     }
+
     if (AppendToLastRun(text_, item, position)) return;
     InsertRunItem(text_, item, nullptr, position, false, false);
     if (!text_.empty() && item.IsText() && !tables_.CurrentCell()) {

@@ -48,6 +48,45 @@ struct WantedLevel {
     std::string altFormat;
 };
 
+// The last few text styles found, by their exact keys (the name and every
+// other property of a TextKey as numbers). Styles are only ever added during
+// a load, so the first style that matches a key stays the first: a key seen
+// before gives the style found for it then. Runs mostly alternate between a
+// handful of formats, and the search compares names.
+class RecentTextStyles {
+public:
+    static constexpr int kFields = 10;
+    using Fields = std::array<int64_t, kFields>;
+
+    void Reset() { size_ = next_ = 0; }
+    int32_t Find(std::string_view name, const Fields& fields) const {
+        for (int i = 0; i < size_; ++i) {
+            const Entry& e = entries_[static_cast<size_t>(i)];
+            if (e.fields == fields && e.name == name) return e.index;
+        }
+        return -1;
+    }
+    void Remember(std::string_view name, const Fields& fields, int32_t index) {
+        Entry& e = entries_[static_cast<size_t>(next_)];
+        next_ = (next_ + 1) % kSize;
+        if (size_ < kSize) ++size_;
+        e.name.assign(name);
+        e.fields = fields;
+        e.index = index;
+    }
+
+private:
+    static constexpr int kSize = 4;
+    struct Entry {
+        std::string name;
+        Fields fields{};
+        int32_t index = -1;
+    };
+    std::array<Entry, kSize> entries_;
+    int size_ = 0;
+    int next_ = 0;
+};
+
 // Styles searched one by one while there are few of them, through a hash
 // index once there are many.
 class StyleIndex {
@@ -90,6 +129,7 @@ public:
 private:
     using ParaBorder = rtf_builder_detail::ParaBorder;
     using ParaKey = rtf_builder_detail::ParaKey;
+    using RecentTextStyles = rtf_builder_detail::RecentTextStyles;
     using StyleIndex = rtf_builder_detail::StyleIndex;
     using TextKey = rtf_builder_detail::TextKey;
     using WantedLevel = rtf_builder_detail::WantedLevel;
@@ -142,6 +182,7 @@ private:
     LastRun lastRun_;
     std::array<int32_t, 4> defaultParaCache_{};  // per alignment, -1 none yet
     StyleIndex textIndex_;
+    RecentTextStyles recentTextStyles_;
     StyleIndex paraIndex_;
     TRDMarkerItemInfo* pendingMarker_ = nullptr;  // old-style marker awaiting its list style
     std::array<int32_t, 11> levelListStyles_{};

@@ -304,13 +304,24 @@ uint8_t TRDRTFReader::TakePlainText(unsigned char first) {
     return rtf_st_Ok;
 }
 
-// TakePlainText for text that is decoded byte by byte.
+// TakePlainText for text that is decoded byte by byte. A stretch of ASCII
+// bytes with no lead byte, surrogate or wide text pending is appended at
+// once: AddTextByte would append each byte as it is, since ASCII bytes pass
+// every code page unchanged and the table level is already adjusted.
 uint8_t TRDRTFReader::TakeCodedText(unsigned char first) {
     uint8_t status = AddTextByte(first);
     const unsigned char* begin = buffer_.get() + bufferPos_;
     const unsigned char* end = buffer_.get() + bufferLen_;
     const unsigned char* p = begin;
-    while (status == rtf_st_Ok && p < end && kPlainText.plain[*p]) status = AddTextByte(*p++);
+    while (status == rtf_st_Ok && p < end && kPlainText.plain[*p]) {
+        if (*p < 0x80 && (pendingLead_ | pendingHigh_) == 0 && pendingWideText_.empty()) {
+            const unsigned char* run = p;
+            while (p < end && *p < 0x80 && kPlainText.plain[*p]) ++p;
+            pendingText_.append(reinterpret_cast<const char*>(run), static_cast<size_t>(p - run));
+            continue;
+        }
+        status = AddTextByte(*p++);
+    }
     bufferPos_ += static_cast<size_t>(p - begin);
     if (p != begin) lastChar_ = p[-1];
     return status;

@@ -184,6 +184,11 @@ struct TextKey {
         }
         return h;
     }
+    // Every property but the name, exactly, for RecentTextStyles.
+    RecentTextStyles::Fields Fields() const {
+        return {size, int64_t{color}, int64_t{backColor}, style.Bits(), charScale, spacing, vshift, unicode, jump,
+                charset};
+    }
     static TextKey Of(const TFontInfo& s) {
         TextKey k;
         k.name = s.FontName;
@@ -274,8 +279,14 @@ int32_t TRDRTFDocumentBuilder::TextStyleFor(const TRDRTFReader& reader) {
         key.unicode = unicode;
         key.jump = hyperlink;
         key.charset = charset;
+        const RecentTextStyles::Fields fields = key.Fields();
+        const int32_t recent = recentTextStyles_.Find(key.name, fields);
+        if (recent >= 0) return recent;
         const int32_t found = FindTextStyle(key);
-        if (found >= 0) return found;
+        if (found >= 0) {
+            recentTextStyles_.Remember(key.name, fields, found);
+            return found;
+        }
     }
     TFontInfo& s = styles.Add();
     s.Standard = false;

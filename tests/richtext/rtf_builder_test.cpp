@@ -109,6 +109,34 @@ const DocCase kDocCases[] = {
 INSTANTIATE_TEST_SUITE_P(Load, DocumentCase, ::testing::ValuesIn(kDocCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A builder reused for load after load gives every document what a fresh
+// one gives, whatever styles the loads before it found, added or remembered.
+TEST(DocumentReuse, LoadAfterLoadEqualsAFreshLoad) {
+    std::string manySizes;
+    for (int size = 10; size < 130; size += 2) manySizes += "{\\fs" + std::to_string(size) + " x}";
+    const std::string documents[] = {
+        WithColors("{\\b a}, b {\\i c} {\\cf1 d}. e {\\cf1 f} g {\\b h}{\\ul i}{\\strike j} k {\\cf1 l}"),
+        WithColors("{\\cf1 a} b {\\i c}{\\b d} e{\\cf1 f}"),
+        InDocument("{\\b a}{\\i b}{\\ul c}{\\b d}{\\i e}{\\ul f}"),
+        InDocument(manySizes + "{\\fs20 y}" + manySizes),
+        WithColors("plain {\\cf1 green} plain"),
+    };
+    LoadedDoc reused;
+    for (int round = 0; round < 2; ++round) {
+        for (const std::string& rtf : documents) {
+            LoadedDoc fresh;
+            ASSERT_EQ(fresh.Load(rtf), 0);
+            ASSERT_EQ(reused.Load(rtf), 0);
+            EXPECT_EQ(DescribeDoc(reused.doc), DescribeDoc(fresh.doc)) << rtf;
+            ASSERT_EQ(reused.style.TextStyles.Count(), fresh.style.TextStyles.Count()) << rtf;
+            for (int i = 0; i < fresh.style.TextStyles.Count(); ++i) {
+                EXPECT_EQ(DescribeFont(reused.style.TextStyles.Items(i)), DescribeFont(fresh.style.TextStyles.Items(i)))
+                    << rtf << " style " << i;
+            }
+        }
+    }
+}
+
 // ---- paragraph styles ----
 
 std::string DescribePara(const TParaInfo& p) {
