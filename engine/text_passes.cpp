@@ -29,6 +29,40 @@ THtmlPasses::THtmlPasses()
     emptyParagraphs.SetRequiredLiteral("<p>");
 }
 
+// kFontTagPattern written out, as the written HTML holds a font tag around
+// nearly every run: "<font" or "</font" in any letter case up to the next
+// ">". A tag with no ">" after it is left to the pattern itself, whose
+// search limits decide such a text; every other text gets what the pattern
+// gives, as a tag ends at its first ">" and nothing in it can backtrack.
+bool THtmlPasses::FontTags(std::string& text) {
+    auto isFont = [&text](std::size_t at) {
+        if (text.size() - at < 4) return false;
+        return (text[at] | 0x20) == 'f' && (text[at + 1] | 0x20) == 'o' && (text[at + 2] | 0x20) == 'n' &&
+               (text[at + 3] | 0x20) == 't';
+    };
+    std::size_t copied = 0;
+    bool replaced = false;
+    for (std::size_t at = text.find('<'); at != std::string::npos; at = text.find('<', at + 1)) {
+        std::size_t name = at + 1;
+        if (name < text.size() && text[name] == '/') ++name;
+        if (!isFont(name)) continue;
+        const std::size_t close = text.find('>', name + 4);
+        if (close == std::string::npos) return fontTags.ReplaceAll(text);
+        if (!replaced) {
+            kept_.clear();
+            kept_.reserve(text.size());
+            replaced = true;
+        }
+        kept_.append(text, copied, at - copied);
+        copied = close + 1;
+        at = close;
+    }
+    if (!replaced) return false;
+    kept_.append(text, copied, std::string::npos);
+    text.swap(kept_);
+    return true;
+}
+
 TBiblePasses::TBiblePasses()
     : italicGroups(kItalicPattern, preCaseLess, kItalicReplacement),
       footnoteMarkers(kFootnotePattern, 0, kFootnoteReplacement) {

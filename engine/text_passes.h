@@ -59,12 +59,15 @@ struct THtmlPasses {
     // "<U>a_b</U>" loses the underline tags when the text has an underscore.
     bool UnderlinedUnderscores(std::string& text) { return underlines.ReplaceAll(text); }
     // Opening and closing font tags are deleted.
-    bool FontTags(std::string& text) { return fontTags.ReplaceAll(text); }
+    bool FontTags(std::string& text);
     // Paragraphs holding nothing but white space, one "&nbsp;" and an
     // optional <i> or <b> around them are deleted.
     bool EmptyParagraphs(std::string& text) { return emptyParagraphs.ReplaceAll(text); }
 
     TPcreRegEx bodyTag, colour11Groups, underlines, fontTags, emptyParagraphs;
+
+private:
+    std::string kept_;  // the text without its font tags, reused
 };
 
 // The passes of the Bible path, before the RTF conversion.

@@ -224,6 +224,29 @@ TEST(HtmlPassesTest, FontTagsAreDeletedInAnyLetterCase) {
     EXPECT_FALSE(passes.FontTags(text));
 }
 
+// The font-tag pass is written out by hand; on any text it gives what its
+// pattern gives, texts with a tag that never closes included.
+TEST(HtmlPassesTest, FontTagsAgreeWithTheirPattern) {
+    const std::vector<std::string> parts = {"<font", "</FONT", "<FoNt size=2", ">", "<", "/", "f", "ont",
+                                            "a", "\n", "<fonts", "<p>", "</p>", "\xC6", "<</font>"};
+    THtmlPasses passes;
+    TPcreRegEx pattern(kFontTagPattern, preCaseLess, "");
+    std::mt19937 random(7);
+    for (int round = 0; round < 5000; ++round) {
+        std::string text;
+        const int count = static_cast<int>(random() % 14) + 1;
+        for (int k = 0; k < count; ++k) {
+            const std::string& part = parts[random() % parts.size()];
+            const int repeat = random() % 60 == 0 ? static_cast<int>(random() % 400) : 1;
+            for (int r = 0; r < repeat; ++r) text += part;
+        }
+        std::string expected = text, actual = text;
+        const bool patternReplaced = pattern.ReplaceAll(expected);
+        ASSERT_EQ(passes.FontTags(actual), patternReplaced) << text;
+        ASSERT_EQ(actual, expected) << text;
+    }
+}
+
 TEST(HtmlPassesTest, EmptyParagraphs) {
     const PassCase cases[] = {
         {"a<p></p>b", "ab"},
