@@ -46,16 +46,6 @@ constexpr char kLicenseTable[] = "sqliteplus_license";
 
 std::string Quoted(const std::string& s) { return "'" + s + "'"; }
 
-// A name as an SQL identifier: between double quotes, inner quotes doubled.
-std::string Identifier(const std::string& name) {
-    std::string out = "\"";
-    for (char c : name) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    return out + "\"";
-}
-
 // How long a file locked by a writer is waited for before it fails.
 constexpr int kBusyTimeoutMs = 1000;
 
@@ -260,9 +250,9 @@ public:
         std::vector<TName> columns = ColumnsOf(*table, name);
 
         std::string select = "SELECT ";
-        for (size_t i = 0; i < columns.size(); ++i) select += (i ? ", " : "") + Identifier(columns[i].utf8);
+        for (size_t i = 0; i < columns.size(); ++i) select += (i ? ", " : "") + SqlIdentifier(columns[i].utf8);
         if (columns.empty()) select += "NULL";
-        select += " FROM main." + Identifier(table->utf8);
+        select += " FROM main." + SqlIdentifier(table->utf8);
 
         // Rows in rowid order, through whichever of the rowid's names no
         // column hides. A table without rowid fails that; its stored order
@@ -316,7 +306,7 @@ private:
 
     std::vector<TName> ColumnsOf(const TName& table, const std::string& asked) {
         TStatement stmt;
-        if (!stmt.Prepare(db(), "PRAGMA main.table_info(" + Identifier(table.utf8) + ")"))
+        if (!stmt.Prepare(db(), "PRAGMA main.table_info(" + SqlIdentifier(table.utf8) + ")"))
             throw Error("The table " + Quoted(asked) + " cannot be read: " + Reason(db()) + ".");
         std::vector<TName> columns;
         int rc;
@@ -338,7 +328,7 @@ private:
                                        [](const TName& c) { return AsciiLowerCase(c.ansi) == "encryption"; });
         if (encryption == columns.end()) return false;
         TStatement stmt;
-        if (!stmt.Prepare(db(), "SELECT " + Identifier(encryption->utf8) + " FROM main." + Identifier(details->utf8)))
+        if (!stmt.Prepare(db(), "SELECT " + SqlIdentifier(encryption->utf8) + " FROM main." + SqlIdentifier(details->utf8)))
             throw Error("The table 'Details' cannot be read: " + Reason(db()) + ".");
         int rc;
         while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW)
@@ -378,6 +368,15 @@ private:
 };
 
 }  // namespace
+
+std::string SqlIdentifier(std::string_view name) {
+    std::string out = "\"";
+    for (char c : name) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
 
 bool IsSqliteHeader(std::string_view firstBytes) {
     return firstBytes.size() >= kSqliteHeaderSize &&

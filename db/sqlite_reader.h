@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace tovra {
@@ -14,5 +15,9 @@ inline constexpr size_t kSqliteHeaderSize = 16;
 
 // True when `firstBytes` (the start of a file) is the SQLite 3 header string.
 bool IsSqliteHeader(std::string_view firstBytes);
+
+// A name as an SQL identifier: between double quotes, inner quotes doubled,
+// so that any table or column name of a module can be named in a statement.
+std::string SqlIdentifier(std::string_view name);
 
 }  // namespace tovra

@@ -63,6 +63,13 @@ TEST(SqliteReaderTest, HeaderIsTheSixteenBytesOfSqliteFormat3) {
     EXPECT_FALSE(IsSqliteHeader(""));
 }
 
+TEST(SqliteReaderTest, IdentifiersAreQuotedWithInnerQuotesDoubled) {
+    EXPECT_EQ(SqlIdentifier("Bible"), "\"Bible\"");
+    EXPECT_EQ(SqlIdentifier("Book Notes"), "\"Book Notes\"");
+    EXPECT_EQ(SqlIdentifier("a\"b\"\""), "\"a\"\"b\"\"\"\"\"");
+    EXPECT_EQ(SqlIdentifier(""), "\"\"");
+}
+
 TEST(SqliteReaderTest, TablesAreTheOrdinaryOnesOnly) {
     EXPECT_EQ(SortedTableNames(Database("study.cmtx")),
               (std::vector<std::string>{"Books", "Chapters", "Details", "Verses"}));

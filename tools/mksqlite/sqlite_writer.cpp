@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 
+#include "db/sqlite_reader.h"
 #include "platform/atomic_file.h"
 #include "platform/error.h"
 
@@ -17,15 +18,6 @@ namespace {
 using mkmdb::TColumnDef;
 using mkmdb::TColumnType;
 using mkmdb::TTableDef;
-
-std::string Identifier(const std::string& name) {
-    std::string out = "\"";
-    for (char c : name) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    return out + "\"";
-}
 
 const char* SqlType(TColumnType type) {
     switch (type) {
@@ -104,12 +96,12 @@ void BindCell(sqlite3* db, sqlite3_stmt* stmt, int index, const mkmdb::TCell& ce
 void WriteTable(sqlite3* db, const TTableDef& table) {
     if (table.name.empty()) throw Error("a table has an empty name");
     if (table.columns.empty()) throw Error("table \"" + table.name + "\" has no columns");
-    std::string create = "CREATE TABLE " + Identifier(table.name) + " (";
-    std::string insert = "INSERT INTO " + Identifier(table.name) + " VALUES (";
+    std::string create = "CREATE TABLE " + SqlIdentifier(table.name) + " (";
+    std::string insert = "INSERT INTO " + SqlIdentifier(table.name) + " VALUES (";
     for (size_t c = 0; c < table.columns.size(); ++c) {
         const TColumnDef& column = table.columns[c];
         if (column.name.empty()) throw Error("table \"" + table.name + "\" has a column with an empty name");
-        create += (c ? ", " : "") + Identifier(column.name) + " " + SqlType(column.type);
+        create += (c ? ", " : "") + SqlIdentifier(column.name) + " " + SqlType(column.type);
         insert += c ? ", ?" : "?";
     }
     Execute(db, create + ")", "table \"" + table.name + "\"");
