@@ -40,8 +40,12 @@ inline constexpr std::string_view kEmptyParagraphPattern = R"(<p>(?:<[ib]>)?\s*+
 // The control words allowed before \i cannot contain a brace, so a match
 // never runs from one group's opening brace into a later group: with a prefix
 // of "(?:\\[^\\]*)?" the text "{\i a} and {\i b}" became "[b]" instead of
-// "[a] and [b]".
-inline constexpr std::string_view kItalicPattern = R"(\{(?:\\[^\\{}]*)?\\i ?\[?([^}\]]+)\]?\})";
+// "[a] and [b]". Both runs are possessive: the prefix run holds no backslash
+// and the word run no "}" or "]", so giving bytes back can never lead to the
+// "\i" or the closing brace that failed after the whole run. The plain form,
+// "\{(?:\\[^\\{}]*)?\\i ?\[?([^}\]]+)\]?\}", tries every shorter run at
+// every brace of a verse full of {\cf11 H1234} groups.
+inline constexpr std::string_view kItalicPattern = R"(\{(?:\\[^\\{}]*+)?\\i ?\[?([^}\]]++)\]?\})";
 inline constexpr std::string_view kItalicReplacement = "[$1]";
 inline constexpr std::string_view kFootnotePattern = R"(\{\\cf6\\super ([^}\t\r\n]+)\})";
 inline constexpr std::string_view kFootnoteReplacement = R"(\{${1}\})";
