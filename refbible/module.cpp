@@ -114,6 +114,7 @@ void TLTBibleModule::Load(std::span<const std::uint8_t> image) {
         throw Error("Module file has invalid or corrupt hash.");
 
     if (!damage.empty()) throw Error("Bible module file is damaged (" + damage + ").");
+    BuildChapterRuns();
 
     if (header_[kShortCodeOffset] == 3 &&
         std::memcmp(header_.data() + kShortCodeOffset + 1, "KJV", 3) == 0 &&

@@ -101,6 +101,7 @@ public:
 private:
     void Load(std::span<const std::uint8_t> image);
     const std::uint8_t* RecordAt(std::int32_t ordinal) const;
+    void BuildChapterRuns();
 
     std::string fileName_;
     std::unique_ptr<TMappedFile> file_;
@@ -109,6 +110,10 @@ private:
     std::int32_t verseCount_ = 0;
     std::vector<std::uint16_t> firstVerseTable_;
     std::vector<std::uint8_t> maxChapterTable_;
+    // Entry d: the end (exclusive) of the records from d on that share d's
+    // book with chapters that never decrease; lets VerseOrdinal find a
+    // chapter by binary search where a scan would walk the whole book.
+    std::vector<std::int32_t> chapterRunEnd_;
     std::vector<std::string> altBookNames_;
     std::vector<std::string> bookNames_;
     std::vector<std::string> wordList_;

@@ -9,11 +9,22 @@
 
 #include <algorithm>
 #include <charconv>
+#include <ranges>
 
 namespace tovra {
 
 const std::uint8_t* TLTBibleModule::RecordAt(std::int32_t ordinal) const {
     return verseTable_ + static_cast<std::size_t>(ordinal - 1) * lt5::kVerseRecordSize;
+}
+
+void TLTBibleModule::BuildChapterRuns() {
+    chapterRunEnd_.assign(static_cast<std::size_t>(verseCount_) + 1, 0);
+    for (std::int32_t d = verseCount_; d >= 1; --d) {
+        const std::uint8_t* r = RecordAt(d);
+        const bool continues = d < verseCount_ && RecordAt(d + 1)[lt5::kRecordBookByte] == r[lt5::kRecordBookByte] &&
+                               RecordAt(d + 1)[lt5::kRecordChapterByte] >= r[lt5::kRecordChapterByte];
+        chapterRunEnd_[static_cast<std::size_t>(d)] = continues ? chapterRunEnd_[static_cast<std::size_t>(d) + 1] : d + 1;
+    }
 }
 
 TVerseRecord TLTBibleModule::VerseRecord(std::int32_t ordinal) const {
@@ -51,10 +62,17 @@ std::int32_t TLTBibleModule::VerseOrdinal(std::int32_t book, std::int32_t chapte
     std::int32_t d = BookFirstVerse(book);
     if (chapter == 1 && verse == 1) return d;
 
-    // Both scans stop before reading the record at V.
-    while (d >= 1 && d < v && RecordAt(d)[kRecordChapterByte] < chapter &&
-           RecordAt(d)[kRecordBookByte] == book)
-        ++d;
+    // Both scans stop before reading the record at V. The first one finds
+    // the first record of the chapter: over records of the book in chapter
+    // order by binary search, over the rest one record at a time.
+    while (d >= 1 && d < v && RecordAt(d)[kRecordBookByte] == book) {
+        const std::int32_t end = std::min(chapterRunEnd_[static_cast<std::size_t>(d)], v);
+        const std::int32_t first = *std::partition_point(
+            std::views::iota(d, end).begin(), std::views::iota(d, end).end(),
+            [&](std::int32_t k) { return RecordAt(k)[kRecordChapterByte] < chapter; });
+        d = first;
+        if (d < end) break;  // a record of the chapter or a later one
+    }
     if (d >= 1 && d < v && RecordAt(d)[kRecordBookByte] > book) --d;
     while (d >= 1 && d < v && RecordAt(d)[kRecordVerseByte] < verse &&
            RecordAt(d)[kRecordBookByte] == book && RecordAt(d)[kRecordChapterByte] == chapter)
