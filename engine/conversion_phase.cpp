@@ -55,7 +55,6 @@ void TEntryConverter::ConvertHtmlEntries(EntryList& entries, bool removeFonts, T
     // one entry does not depend on any other, so the order of the steps per
     // entry is that of converting all and then cleaning all.
     THtmlPasses passes;
-    static const TLiteralSearch kPar("\\par", true), kDivOpen("<DIV", true), kDivClose("</DIV>", true);
     for (Entry& entry : entries) {
         JoinedText(entry.lines, joined_);
         if (IsBlankText(joined_)) continue;
@@ -77,9 +76,7 @@ void TEntryConverter::ConvertHtmlEntries(EntryList& entries, bool removeFonts, T
             continue;
         }
         work_.assign(stripped);
-        ReplaceTextIgnoringCase(work_, kPar, "<p>&nbsp;</p>", scratch_);
-        ReplaceTextIgnoringCase(work_, kDivOpen, "<p", scratch_);
-        ReplaceTextIgnoringCase(work_, kDivClose, "</p>", scratch_);
+        ReplaceParagraphMarkup(work_, scratch_);
         passes.BodyTag(work_);
         passes.Colour11Groups(work_);
         passes.UnderlinedUnderscores(work_);

@@ -3,6 +3,7 @@
 // calls it 31,102 times.
 #include "engine/text_passes.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -173,6 +174,54 @@ bool ReplaceTextIgnoringCase(std::string& text, const TLiteralSearch& find, std:
         copied = i + find.Size();
         i = find.Find(text, copied);
     } while (i != std::string_view::npos);
+    scratch.append(text, copied, std::string::npos);
+    text.swap(scratch);
+    return true;
+}
+
+bool ReplaceParagraphMarkup(std::string& text, std::string& scratch) {
+    const unsigned char* upper = AnsiCharTables::Get().UpperTable();
+    auto startsWith = [&](std::size_t at, std::string_view upperCased) {
+        if (text.size() - at < upperCased.size()) return false;
+        for (std::size_t k = 0; k < upperCased.size(); ++k) {
+            if (upper[static_cast<unsigned char>(text[at + k])] != static_cast<unsigned char>(upperCased[k]))
+                return false;
+        }
+        return true;
+    };
+    // The next "<" and the next backslash, each found once per occurrence.
+    auto next = [&text](char c, std::size_t from) {
+        return from >= text.size() ? std::string::npos : text.find(c, from);
+    };
+    std::size_t tag = next('<', 0), backslash = next('\\', 0);
+    std::size_t copied = 0;
+    bool replaced = false;
+    while (tag != std::string::npos || backslash != std::string::npos) {
+        const std::size_t at = std::min(tag, backslash);
+        std::string_view found, replacement;
+        if (at == backslash) {
+            if (startsWith(at, "\\PAR")) found = "\\PAR", replacement = "<p>&nbsp;</p>";
+        } else if (startsWith(at, "<DIV")) {
+            found = "<DIV", replacement = "<p";
+        } else if (startsWith(at, "</DIV>")) {
+            found = "</DIV>", replacement = "</p>";
+        }
+        std::size_t resume = at + 1;
+        if (!found.empty()) {
+            if (!replaced) {
+                scratch.clear();
+                scratch.reserve(text.size() + text.size() / 8);
+                replaced = true;
+            }
+            scratch.append(text, copied, at - copied);
+            scratch.append(replacement);
+            copied = at + found.size();
+            resume = copied;
+        }
+        if (tag != std::string::npos && tag < resume) tag = next('<', resume);
+        if (backslash != std::string::npos && backslash < resume) backslash = next('\\', resume);
+    }
+    if (!replaced) return false;
     scratch.append(text, copied, std::string::npos);
     text.swap(scratch);
     return true;

@@ -117,4 +117,11 @@ std::string ReplaceTextIgnoringCase(std::string_view text, std::string_view find
 bool ReplaceTextIgnoringCase(std::string& text, const TLiteralSearch& find, std::string_view replacement,
                              std::string& scratch);
 
+// The three plain replacements of a written HTML page in one scan, with the
+// result of making them one after the other: "\par" becomes
+// "<p>&nbsp;</p>", "<DIV" becomes "<p" and "</DIV>" becomes "</p>", letter
+// case ignored. (No two of them can overlap, and no replacement makes or
+// breaks an occurrence of another.) Returns whether anything was replaced.
+bool ReplaceParagraphMarkup(std::string& text, std::string& scratch);
+
 }  // namespace tovra

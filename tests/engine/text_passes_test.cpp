@@ -371,6 +371,26 @@ TEST(PlainReplacementTest, ReplacesEveryOccurrenceIgnoringCase) {
     }
 }
 
+// The one-scan paragraph replacements give what the three replacements
+// give one after the other, on texts where the parts touch and overlap.
+TEST(PlainReplacementTest, ParagraphMarkupInOneScanEqualsThreeReplacements) {
+    const std::vector<std::string> parts = {"<", "\\", "DIV", "div", "/", ">", "PAR", "par", "\\par",
+                                            "<DIV", "</div>", "x", "\xE9", "<p>", " "};
+    std::mt19937 random(13);
+    std::string scratch;
+    for (int round = 0; round < 5000; ++round) {
+        std::string text;
+        const int count = static_cast<int>(random() % 12) + 1;
+        for (int k = 0; k < count; ++k) text += parts[random() % parts.size()];
+        std::string expected = ReplaceTextIgnoringCase(text, "\\par", "<p>&nbsp;</p>");
+        expected = ReplaceTextIgnoringCase(expected, "<DIV", "<p");
+        expected = ReplaceTextIgnoringCase(expected, "</DIV>", "</p>");
+        std::string actual = text;
+        ASSERT_EQ(ReplaceParagraphMarkup(actual, scratch), expected != text) << text;
+        ASSERT_EQ(actual, expected) << text;
+    }
+}
+
 TEST(PlainReplacementTest, ParagraphMarkBecomesAnEmptyParagraphThatIsDeleted) {
     std::string text = ReplaceTextIgnoringCase(R"(<p>one</p>\par<p>two</p>)", R"(\par)", "<p>&nbsp;</p>");
     EXPECT_EQ(text, "<p>one</p><p>&nbsp;</p><p>two</p>");
