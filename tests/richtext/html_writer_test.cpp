@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -291,6 +292,41 @@ TEST(HtmlSizeTest, PointsToHtmlSizes) {
     const std::pair<int, int> cases[] = {{-3, 1}, {8, 1},  {9, 2},  {10, 2}, {11, 3}, {12, 3}, {13, 4}, {14, 4},
                                          {15, 5}, {18, 5}, {19, 6}, {24, 6}, {25, 7}, {26, 7}, {400, 7}};
     for (auto [points, size] : cases) EXPECT_EQ(HtmlSize(points), size) << points;
+}
+
+// Escaping written out one byte at a time: "&", "<" and ">" as entities,
+// a run of n > 1 spaces as n - 1 "&nbsp;" and a space, nothing as "&nbsp;".
+std::string EscapedByteByByte(const std::string& text) {
+    if (text.empty()) return "&nbsp;";
+    std::string out;
+    for (size_t i = 0; i < text.size();) {
+        const char c = text[i];
+        if (c == ' ') {
+            size_t run = 0;
+            while (i < text.size() && text[i] == ' ') ++run, ++i;
+            for (size_t k = 1; k < run; ++k) out += "&nbsp;";
+            out += ' ';
+            continue;
+        }
+        out += c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : std::string(1, c);
+        ++i;
+    }
+    return out;
+}
+
+// Texts of every length around the eight-byte steps of the escaping, with
+// the special bytes at every position.
+TEST(HtmlEscapeTest, AgreesWithByteByByteEscaping) {
+    const char parts[] = {' ', ' ', 'a', 'b', '&', '<', '>', '\xA0', '\x01', '\x00', '\x80'};
+    std::mt19937 random(17);
+    for (int round = 0; round < 20000; ++round) {
+        std::string text;
+        const size_t length = random() % 40;
+        for (size_t k = 0; k < length; ++k) text += random() % 3 ? 'x' : parts[random() % sizeof parts];
+        std::string out = "prefix";
+        AppendHtmlEscaped(out, text);
+        ASSERT_EQ(out, "prefix" + EscapedByteByByte(text)) << text;
+    }
 }
 
 TEST(HtmlEscapeTest, LongSpaceRunsInOnePass) {
