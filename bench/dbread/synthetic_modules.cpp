@@ -141,15 +141,26 @@ std::string DefaultVersificationPath() {
     return (std::filesystem::path(TOVRA_SHARED_DIR) / "data" / "kjv-versification.tsv").string();
 }
 
+namespace {
+
+// The Details table every module has: its description, abbreviation and
+// version (a whole number in most modules, a fraction in commentaries).
+TTableDef DetailsTable(const std::string& description, const std::string& abbreviation, TColumnType versionType,
+                       const std::string& version) {
+    return {"Details",
+            {{"Description", TColumnType::Text, 255, false},
+             {"Abbreviation", TColumnType::Text, 50, false},
+             {"Comments", TColumnType::Memo, 0, false},
+             {"Version", versionType, 0, false}},
+            {{description, abbreviation, "Generated for the benchmarks.", version}}};
+}
+
+}  // namespace
+
 TDatabaseDef SyntheticBible(const std::vector<TChapterSize>& versification) {
     TRandom r(0xB1B1E);
     TDatabaseDef db;
-    db.tables.push_back({"Details",
-                         {{"Description", TColumnType::Text, 255, false},
-                          {"Abbreviation", TColumnType::Text, 50, false},
-                          {"Comments", TColumnType::Memo, 0, false},
-                          {"Version", TColumnType::LongInteger, 0, false}},
-                         {{"Synthetic Bible", "SYNB", "Generated for the benchmarks.", "1"}}});
+    db.tables.push_back(DetailsTable("Synthetic Bible", "SYNB", TColumnType::LongInteger, "1"));
     TTableDef bible{"Bible",
                     {{"Book ID", TColumnType::LongInteger, 0, false},
                      {"Chapter", TColumnType::LongInteger, 0, false},
@@ -176,12 +187,7 @@ TDatabaseDef SyntheticSqliteBible(const std::vector<TChapterSize>& versification
 TDatabaseDef SyntheticDictionary(int entries) {
     TRandom r(0xD1C7);
     TDatabaseDef db;
-    db.tables.push_back({"Details",
-                         {{"Description", TColumnType::Text, 255, false},
-                          {"Abbreviation", TColumnType::Text, 50, false},
-                          {"Comments", TColumnType::Memo, 0, false},
-                          {"Version", TColumnType::LongInteger, 0, false}},
-                         {{"Synthetic Dictionary", "SYND", "Generated for the benchmarks.", "1"}}});
+    db.tables.push_back(DetailsTable("Synthetic Dictionary", "SYND", TColumnType::LongInteger, "1"));
     TTableDef dict{"Dictionary", {{"Topic", TColumnType::Text, 100, false}, {"Definition", TColumnType::Memo, 0, false}}, {}};
     for (int i = 0; i < entries; ++i) {
         std::string topic = Word(r) + " " + std::to_string(i + 1);
@@ -195,12 +201,7 @@ TDatabaseDef SyntheticDictionary(int entries) {
 TDatabaseDef SyntheticTopics(int topics) {
     TRandom r(0x70B1C);
     TDatabaseDef db;
-    db.tables.push_back({"Details",
-                         {{"Description", TColumnType::Text, 255, false},
-                          {"Abbreviation", TColumnType::Text, 50, false},
-                          {"Comments", TColumnType::Memo, 0, false},
-                          {"Version", TColumnType::LongInteger, 0, false}},
-                         {{"Synthetic Topics", "SYNT", "Generated for the benchmarks.", "1"}}});
+    db.tables.push_back(DetailsTable("Synthetic Topics", "SYNT", TColumnType::LongInteger, "1"));
     TTableDef notes{"Topic Notes", {{"Title", TColumnType::Text, 100, false}, {"Comments", TColumnType::Memo, 0, false}}, {}};
     for (int i = 0; i < topics; ++i) {
         std::string title = Word(r) + " and " + Word(r) + " " + std::to_string(i + 1);
@@ -218,12 +219,7 @@ TDatabaseDef SyntheticTopics(int topics) {
 TDatabaseDef SyntheticCommentary(const std::vector<TChapterSize>& versification, int notes) {
     TRandom r(0xC033);
     TDatabaseDef db;
-    db.tables.push_back({"Details",
-                         {{"Description", TColumnType::Text, 255, false},
-                          {"Abbreviation", TColumnType::Text, 50, false},
-                          {"Comments", TColumnType::Memo, 0, false},
-                          {"Version", TColumnType::Double, 0, false}},
-                         {{"Synthetic Commentary", "SYNC", "Generated for the benchmarks.", "1.5"}}});
+    db.tables.push_back(DetailsTable("Synthetic Commentary", "SYNC", TColumnType::Double, "1.5"));
     TTableDef bookNotes{"Book Notes",
                         {{"ID", TColumnType::LongInteger, 0, true},
                          {"Book ID", TColumnType::LongInteger, 0, false},
