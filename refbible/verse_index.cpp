@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <ranges>
 
 namespace tovra {
 
@@ -67,10 +66,15 @@ std::int32_t TLTBibleModule::VerseOrdinal(std::int32_t book, std::int32_t chapte
     // order by binary search, over the rest one record at a time.
     while (d >= 1 && d < v && RecordAt(d)[kRecordBookByte] == book) {
         const std::int32_t end = std::min(chapterRunEnd_[static_cast<std::size_t>(d)], v);
-        const std::int32_t first = *std::partition_point(
-            std::views::iota(d, end).begin(), std::views::iota(d, end).end(),
-            [&](std::int32_t k) { return RecordAt(k)[kRecordChapterByte] < chapter; });
-        d = first;
+        std::int32_t low = d, high = end;  // the first record of the chapter is in [low, high]
+        while (low < high) {
+            const std::int32_t mid = low + (high - low) / 2;
+            if (RecordAt(mid)[kRecordChapterByte] < chapter)
+                low = mid + 1;
+            else
+                high = mid;
+        }
+        d = low;
         if (d < end) break;  // a record of the chapter or a later one
     }
     if (d >= 1 && d < v && RecordAt(d)[kRecordBookByte] > book) --d;
