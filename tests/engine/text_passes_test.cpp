@@ -19,6 +19,23 @@ namespace {
 
 using namespace text_pass;
 
+// A text of 1 to `maxParts` parts drawn from `parts`. With `runChance` > 0,
+// one part in `runChance` comes as a run of up to `maxRun` - 1 copies, for
+// long matches and long failing scans.
+std::string RandomText(std::mt19937& random, const std::vector<std::string>& parts, int maxParts, int runChance = 0,
+                       int maxRun = 0) {
+    std::string text;
+    const int count = static_cast<int>(random() % static_cast<unsigned>(maxParts)) + 1;
+    for (int k = 0; k < count; ++k) {
+        const std::string& part = parts[random() % parts.size()];
+        const int repeat = runChance > 0 && random() % static_cast<unsigned>(runChance) == 0
+                               ? static_cast<int>(random() % static_cast<unsigned>(maxRun))
+                               : 1;
+        for (int r = 0; r < repeat; ++r) text += part;
+    }
+    return text;
+}
+
 // The italic pattern as first written, with runs that can give bytes back.
 constexpr std::string_view kPlainItalicPattern = R"(\{(?:\\[^\\{}]*)?\\i ?\[?([^}\]]+)\]?\})";
 
@@ -56,13 +73,7 @@ TEST(UnicodeEscapesTest, MarkersAgreeWithTheirPatterns) {
     for (const Case& c : cases) {
         TPcreRegEx regex(c.pattern, 0, c.replacement);
         for (int round = 0; round < 3000; ++round) {
-            std::string text;
-            const int count = static_cast<int>(random() % 16) + 1;
-            for (int k = 0; k < count; ++k) {
-                const std::string& part = c.parts[random() % c.parts.size()];
-                const int repeat = random() % 50 == 0 ? static_cast<int>(random() % 700) : 1;
-                for (int r = 0; r < repeat; ++r) text += part;
-            }
+            const std::string text = RandomText(random, c.parts, 16, 50, 700);
             std::string expected = text;
             regex.ReplaceAll(expected);
             ASSERT_FALSE(regex.LimitHit());
@@ -236,13 +247,7 @@ TEST(HtmlPassesTest, FontTagsAgreeWithTheirPattern) {
     TPcreRegEx pattern(kFontTagPattern, preCaseLess, "");
     std::mt19937 random(7);
     for (int round = 0; round < 5000; ++round) {
-        std::string text;
-        const int count = static_cast<int>(random() % 14) + 1;
-        for (int k = 0; k < count; ++k) {
-            const std::string& part = parts[random() % parts.size()];
-            const int repeat = random() % 60 == 0 ? static_cast<int>(random() % 400) : 1;
-            for (int r = 0; r < repeat; ++r) text += part;
-        }
+        const std::string text = RandomText(random, parts, 14, 60, 400);
         std::string expected = text, actual = text;
         const bool patternReplaced = pattern.ReplaceAll(expected);
         ASSERT_EQ(passes.FontTags(actual), patternReplaced) << text;
@@ -292,9 +297,7 @@ TEST(HtmlPassesTest, LinearFormsAgreeWithThePlainPatterns) {
         TPcreRegEx plain(pair.plain, preCaseLess, pair.replacement);
         TPcreRegEx linear(pair.linear, preCaseLess, pair.replacement);
         for (int round = 0; round < 4000; ++round) {
-            std::string text;
-            const int count = static_cast<int>(random() % 12) + 1;
-            for (int k = 0; k < count; ++k) text += pair.parts[random() % pair.parts.size()];
+            const std::string text = RandomText(random, pair.parts, 12);
             std::string expected = text, actual = text;
             plain.ReplaceAll(expected);
             linear.ReplaceAll(actual);
@@ -379,9 +382,7 @@ TEST(PlainReplacementTest, ParagraphMarkupInOneScanEqualsThreeReplacements) {
     std::mt19937 random(13);
     std::string scratch;
     for (int round = 0; round < 5000; ++round) {
-        std::string text;
-        const int count = static_cast<int>(random() % 12) + 1;
-        for (int k = 0; k < count; ++k) text += parts[random() % parts.size()];
+        const std::string text = RandomText(random, parts, 12);
         std::string expected = ReplaceTextIgnoringCase(text, "\\par", "<p>&nbsp;</p>");
         expected = ReplaceTextIgnoringCase(expected, "<DIV", "<p");
         expected = ReplaceTextIgnoringCase(expected, "</DIV>", "</p>");
