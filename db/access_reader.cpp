@@ -259,6 +259,9 @@ struct RawValue {
     const unsigned char* data = nullptr;
     size_t length = 0;  // 0 for NULL (and for an empty text)
     uint64_t fileSize = 0;
+    // The whole file when it is mapped into memory and its pages are stored
+    // as they are (not encrypted); null otherwise.
+    const unsigned char* mappedFile = nullptr;
 };
 
 // The most links a memo's page chain can have in a file of `fileSize` bytes:
@@ -284,60 +287,94 @@ RawValue CurrentValue(MdbHandle* mdb, MdbTableDef* table, int column) {
     return v;
 }
 
-// Collects the stored bytes of a memo value, following its long-value pages.
-std::string MemoBytes(const RawValue& v) {
-    if (v.length < jet::kLongValueHeaderSize) return std::string();
+// Finds a long-value row straight in the mapped file: the page of the
+// pointer's upper 24 bits, the row of its low byte in the page's row-offset
+// table. A row starts at its own offset and ends where the row before it
+// starts (row 0 at the end of the page); an offset's top three bits are
+// flags. Returns false for anything unusual (no mapping, a page past the
+// end, a row the page does not have, a flagged or reversed row) and leaves
+// such rows to libmdb, which then decides them as before. For a sound row
+// both give the same bytes; this one skips libmdb's copying of three pages.
+bool FindMappedRow(const RawValue& v, uint32_t pgRow, const unsigned char*& p, size_t& n) {
+    if (!v.mappedFile) return false;
+    constexpr uint16_t kOffsetMask = 0x1fff;
+    const size_t pageSize = static_cast<size_t>(v.mdb->fmt->pg_size);
+    const size_t countAt = v.mdb->fmt->row_count_offset;
+    const uint64_t page = pgRow >> 8;
+    const size_t row = pgRow & 0xff;
+    if (page == 0 || (page + 1) * pageSize > v.fileSize) return false;
+    const unsigned char* pg = v.mappedFile + page * pageSize;
+    if (countAt + 2 + 2 * (row + 1) > pageSize) return false;
+    if (row >= ReadLe16(pg + countAt)) return false;
+    const uint16_t rawStart = ReadLe16(pg + countAt + 2 + 2 * row);
+    if (rawStart & ~kOffsetMask) return false;
+    const size_t stop = row == 0 ? pageSize : ReadLe16(pg + countAt + 2 * row) & kOffsetMask;
+    if (rawStart > stop || stop > pageSize) return false;
+    p = pg + rawStart;
+    n = stop - rawStart;
+    return true;
+}
+
+// The stored bytes of a memo value: a view of the row or page that holds a
+// memo of one piece, else of `chain`, where the pieces of a memo spread over
+// several pages are collected. The view lasts until the next page read.
+std::string_view MemoBytes(const RawValue& v, std::string& chain) {
+    if (v.length < jet::kLongValueHeaderSize) return {};
     const uint32_t word = ReadLe32(v.data);
     const size_t memoLength = word & jet::kLongValueLengthMask;
     const uint32_t kind = word & jet::kLongValueKindMask;
     uint32_t pgRow = ReadLe32(v.data + jet::kLongValuePointerOffset);
     const size_t pageSize = static_cast<size_t>(v.mdb->fmt->pg_size);
-    const std::string damaged = "The database is damaged: a memo of column '" + std::string(v.col->name) +
-                                "' cannot be read.";
+    auto damaged = [&v] {
+        return Error("The database is damaged: a memo of column '" + std::string(v.col->name) +
+                     "' cannot be read.");
+    };
 
     if (kind == jet::kLongValueInRow) {
         size_t n = std::min(memoLength, v.length - jet::kLongValueHeaderSize);
-        return std::string(reinterpret_cast<const char*>(v.data + jet::kLongValueHeaderSize), n);
+        return {reinterpret_cast<const char*>(v.data + jet::kLongValueHeaderSize), n};
     }
     auto fetch = [&](uint32_t pr, const unsigned char*& p, size_t& n) {
+        if (FindMappedRow(v, pr, p, n)) return;
         void* buf = nullptr;
         int off = 0;
         size_t len = 0;
         if (mdb_find_pg_row(v.mdb, static_cast<int>(pr), &buf, &off, &len) != 0 || off < 0 ||
             static_cast<size_t>(off) > pageSize || len > pageSize - static_cast<size_t>(off))
-            throw Error(damaged);
+            throw damaged();
         p = static_cast<const unsigned char*>(buf) + off;
         n = len;
     };
-    std::string out;
     if (kind == jet::kLongValueSingleRow) {
         const unsigned char* p;
         size_t n;
         fetch(pgRow, p, n);
-        out.assign(reinterpret_cast<const char*>(p), std::min(n, memoLength));
-        return out;
+        return {reinterpret_cast<const char*>(p), std::min(n, memoLength)};
     }
     // A chain of long-value rows, each starting with the link to the next.
     // A damaged link can lead back into the chain or on for ever: the chain
     // fails as soon as it meets a row twice or has more links than the file
     // has pages, so it never collects more bytes than the file holds.
-    const std::string chainDamaged = "The database is damaged: the page chain of a memo of column '" +
-                                     std::string(v.col->name) + "' ";
+    auto chainDamaged = [&v](const char* how) {
+        return Error("The database is damaged: the page chain of a memo of column '" + std::string(v.col->name) +
+                     "' " + how);
+    };
     const uint64_t maxLinks = MaxMemoChainLinks(v.fileSize, pageSize);
     std::unordered_set<uint32_t> visited;
-    out.reserve(static_cast<size_t>(std::min<uint64_t>(memoLength, v.fileSize)));
-    for (uint64_t links = 0; pgRow != 0 && out.size() < memoLength; ++links) {
-        if (links == maxLinks) throw Error(chainDamaged + "is longer than the file has pages.");
-        if (!visited.insert(pgRow).second) throw Error(chainDamaged + "loops.");
+    chain.clear();
+    chain.reserve(static_cast<size_t>(std::min<uint64_t>(memoLength, v.fileSize)));
+    for (uint64_t links = 0; pgRow != 0 && chain.size() < memoLength; ++links) {
+        if (links == maxLinks) throw chainDamaged("is longer than the file has pages.");
+        if (!visited.insert(pgRow).second) throw chainDamaged("loops.");
         const unsigned char* p;
         size_t n;
         fetch(pgRow, p, n);
-        if (n < jet::kLongValueLinkSize) throw Error(damaged);
+        if (n < jet::kLongValueLinkSize) throw damaged();
         pgRow = ReadLe32(p);
-        size_t take = std::min(n - jet::kLongValueLinkSize, memoLength - out.size());
-        out.append(reinterpret_cast<const char*>(p + jet::kLongValueLinkSize), take);
+        size_t take = std::min(n - jet::kLongValueLinkSize, memoLength - chain.size());
+        chain.append(reinterpret_cast<const char*>(p + jet::kLongValueLinkSize), take);
     }
-    return out;
+    return chain;
 }
 
 bool IsJet3(const MdbHandle* mdb) { return mdb->f->jet_version == MDB_VER_JET3; }
@@ -345,8 +382,12 @@ bool IsJet3(const MdbHandle* mdb) { return mdb->f->jet_version == MDB_VER_JET3; 
 std::string TextOf(const RawValue& v, TUnmappableForm form) {
     std::string out;
     if (v.col->col_type == MDB_MEMO) {
-        std::string bytes = MemoBytes(v);
-        if (IsJet3(v.mdb)) return bytes;
+        std::string chain;
+        const std::string_view bytes = MemoBytes(v, chain);
+        if (IsJet3(v.mdb)) {
+            if (bytes.data() == chain.data()) return chain;
+            return std::string(bytes);
+        }
         out.reserve(bytes.size() / 2 + 16);
         DecodeJet4Text(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), form, out);
         return out;
@@ -360,8 +401,8 @@ std::string TextOf(const RawValue& v, TUnmappableForm form) {
 
 class TMdbTableCursor : public TTableCursor {
 public:
-    TMdbTableCursor(MdbHandle* mdb, MdbTableDef* table, uint64_t fileSize)
-        : mdb_(mdb), table_(table), fileSize_(fileSize) {
+    TMdbTableCursor(MdbHandle* mdb, MdbTableDef* table, uint64_t fileSize, const unsigned char* mappedFile)
+        : mdb_(mdb), table_(table), fileSize_(fileSize), mappedFile_(mappedFile) {
         names_.reserve(table->num_cols);
         for (unsigned i = 0; i < table->num_cols; ++i) {
             auto* col = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, i));
@@ -385,12 +426,14 @@ private:
     RawValue Value(int column) const {
         RawValue v = CurrentValue(mdb_, table_, column);
         v.fileSize = fileSize_;
+        v.mappedFile = mappedFile_;
         return v;
     }
 
     MdbHandle* mdb_;
     MdbTableDef* table_;
     uint64_t fileSize_;
+    const unsigned char* mappedFile_;
     std::vector<std::string> names_;
     bool eof_ = true;
 };
@@ -551,7 +594,11 @@ public:
             mdb_free_tabledef(table);
             throw Error("The columns of table " + Quoted(tableName) + " cannot be read: the database is damaged.");
         }
-        return std::make_unique<TMdbTableCursor>(mdb_, table, fileSize_);
+        // Long-value rows are read from the mapping only where the pages
+        // hold what libmdb would read: not when libmdb decrypts them.
+        const auto* mapped = static_cast<const unsigned char*>(mapping_.Data());
+        if (mdb_->f->db_key != 0) mapped = nullptr;
+        return std::make_unique<TMdbTableCursor>(mdb_, table, fileSize_, mapped);
     }
 
 private:
