@@ -280,8 +280,12 @@ TRDCollection<T>& TRDCollection<T>::operator=(const TRDCollection& other) {
 template <class T>
 T& TRDCollection<T>::Add() {
     if (static_cast<size_t>(count_) < entries_.size()) {
+        // Copied from one kept initial entry: the reused entry's strings
+        // keep their buffers, where assigning a new T would build and free
+        // its strings every time.
+        static const T kInitial;
         T& entry = *entries_[static_cast<size_t>(count_)];
-        entry = T();
+        entry = kInitial;
         ++count_;
         return entry;
     }
