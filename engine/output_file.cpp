@@ -18,15 +18,14 @@ std::string OutputFilePath(const std::string& outFolder, const std::string& inpu
     return outFolder + "/" + BaseName(inputPath) + "_loom.txt";
 }
 
-std::string BuildOutputContent(const std::string& inputPath, const EntryList& entries, bool hasItalics,
-                               bool hasFootnotes) {
-    size_t size = 128 + inputPath.size();
-    for (const Entry& e : entries) {
-        size += e.name.size() + 10;
-        for (const auto& line : e.lines) size += line.size() + 2;
-    }
-    std::string out;
-    out.reserve(size);
+namespace {
+
+// Lays out the output file into `out`. Whenever `out` holds at least
+// `chunk` bytes after an entry, they are handed to `flush`, which empties
+// `out`; the pieces handed over and what is left make the whole content.
+template <class Flush>
+void LayOutOutput(const std::string& inputPath, const EntryList& entries, bool hasItalics, bool hasFootnotes,
+                  std::string& out, size_t chunk, Flush flush) {
     auto line = [&out](const std::string& text) {
         out += text;
         out += "\r\n";
@@ -41,7 +40,26 @@ std::string BuildOutputContent(const std::string& inputPath, const EntryList& en
         line(e.name);
         for (const auto& l : e.lines) line(l);
         out += "\r\n";
+        if (out.size() >= chunk) flush();
     }
+}
+
+// The output is written to the file in pieces of about this size, so that
+// a large module's output is never held in memory whole.
+constexpr size_t kWriteChunk = 1 << 20;
+
+}  // namespace
+
+std::string BuildOutputContent(const std::string& inputPath, const EntryList& entries, bool hasItalics,
+                               bool hasFootnotes) {
+    size_t size = 128 + inputPath.size();
+    for (const Entry& e : entries) {
+        size += e.name.size() + 10;
+        for (const auto& line : e.lines) size += line.size() + 2;
+    }
+    std::string out;
+    out.reserve(size);
+    LayOutOutput(inputPath, entries, hasItalics, hasFootnotes, out, std::string::npos, [] {});
     return out;
 }
 
@@ -49,7 +67,14 @@ void WriteOutputFile(const std::string& inputPath, const EntryList& entries, boo
                      bool hasFootnotes, const TRunSettings& settings, TStatusLog& log) {
     const std::string path = OutputFilePath(settings.OutFolder(), inputPath);
     log.Append("Writing entries to \"" + path + "\"");
-    WriteFileAtomically(path, BuildOutputContent(inputPath, entries, hasItalics, hasFootnotes));
+    TAtomicFile file(path);
+    std::string piece;
+    piece.reserve(kWriteChunk + kWriteChunk / 4);
+    LayOutOutput(inputPath, entries, hasItalics, hasFootnotes, piece, kWriteChunk, [&] {
+        file.Write(piece);
+        piece.clear();
+    });
+    file.Commit(piece);
 }
 
 }  // namespace tovra

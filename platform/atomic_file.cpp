@@ -44,6 +44,11 @@ void TAtomicFile::Fail(const char* what, int error) {
 }
 
 void TAtomicFile::Commit(std::string_view content) {
+    Write(content);
+    Commit();
+}
+
+void TAtomicFile::Write(std::string_view content) {
     const char* p = content.data();
     size_t left = content.size();
     while (left > 0) {
@@ -55,7 +60,6 @@ void TAtomicFile::Commit(std::string_view content) {
         p += n;
         left -= static_cast<size_t>(n);
     }
-    Commit();
 }
 
 void TAtomicFile::Commit() {

@@ -34,6 +34,12 @@ public:
     // Call it once.
     void Commit(std::string_view content);
 
+    // Appends `content` to the temporary file, for a caller that writes the
+    // new content in pieces; Commit() then finishes the replacement. Throws
+    // Error "Failed to write file \"<path>\". <reason>" (the temporary file
+    // is then gone, and no later call may be made).
+    void Write(std::string_view content);
+
     // The temporary file (it exists and is empty until written), for a
     // writer that fills it by name; Commit() then finishes the replacement.
     const std::string& TemporaryPath() const { return tempPath_; }

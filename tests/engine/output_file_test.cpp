@@ -89,6 +89,26 @@ TEST(OutputFileTest, WriteLogsThePathAndReplacesAnExistingFile) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
+// A module whose output is several megabytes is written in pieces; the file
+// must still be the whole content, in order, with nothing doubled or lost
+// at the seams.
+TEST(OutputFileTest, LargeOutputIsWrittenWhole) {
+    TempFolder dir;
+    test_support::FixedSettings settings;
+    settings.outFolder = dir.path();
+    RecordingLog log;
+    EntryList entries;
+    for (int i = 0; i < 3000; ++i) {
+        Entry& e = entries.Append("Entry " + std::to_string(i));
+        const std::string line(static_cast<size_t>(200 + i % 1500), static_cast<char>('a' + i % 26));
+        for (int k = 0; k < 1 + i % 4; ++k) e.lines.push_back(line);
+    }
+    const std::string expected = BuildOutputContent("/data/big.top", entries, false, true);
+    ASSERT_GT(expected.size(), 4u << 20);
+    WriteOutputFile("/data/big.top", entries, false, true, settings, log);
+    EXPECT_TRUE(ReadFile(dir / "big_loom.txt") == expected);
+}
+
 TEST(OutputFileTest, MissingFolderFailsAfterTheLogLine) {
     TempFolder dir;
     test_support::FixedSettings settings;
