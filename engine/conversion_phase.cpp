@@ -43,12 +43,12 @@ void TEntryConverter::Load(std::string_view rtf) {
     LoadRtf(doc, &readerProperties_, rtf);
 }
 
-// The steps below work on whole texts and split them into the entry's lines
-// only where the lines are kept. Each shortcut relies on one invariant:
-// lines never hold CR, LF or NUL, so a joined text has normal line breaks
-// (HasNormalLineBreaks) and splitting it and joining the lines again gives
-// it back unchanged; the passes between never insert CR, LF or NUL. Texts
-// made by the writers can hold any bytes and are normalised before use.
+// Entry texts are held joined (every line followed by CR LF), and every
+// text given back to an entry is put in that form. A written page is
+// normalised before use, as the writers can put any bytes in it; the passes
+// after that neither insert nor remove a CR or an LF on its own (each match
+// they change starts and ends at a printable byte), so the page stays in
+// joined form except for the last CR LF, which stripping removed.
 void TEntryConverter::ConvertHtmlEntries(EntryList& entries, bool removeFonts, TStatusLog& log) {
     log.Append("Converting RTF to HTML...");
     // Every entry is converted and then cleaned up at once; the clean-up of
@@ -56,8 +56,8 @@ void TEntryConverter::ConvertHtmlEntries(EntryList& entries, bool removeFonts, T
     // entry is that of converting all and then cleaning all.
     THtmlPasses passes;
     for (Entry& entry : entries) {
-        JoinedText(entry.lines, joined_);
-        if (IsBlankText(joined_)) continue;
+        if (IsBlankText(entry.text)) continue;
+        joined_.assign(entry.text);
         if (!StartsWithRtfHeader(joined_)) {
             // The lines "{\rtf1" and "}" around the entry's lines.
             joined_.insert(0, "{\\rtf1\r\n");
@@ -69,10 +69,10 @@ void TEntryConverter::ConvertHtmlEntries(EntryList& entries, bool removeFonts, T
         StringSink sink(written_);
         RichDoc1.SaveHtml(sink, "", entry.name, "", {});
 
-        NormalizeLineBreaks(written_, entry.lines);
+        NormalizeText(written_);
         std::string_view stripped = Stripped(written_);
         if (stripped.empty()) {
-            SplitLines(written_, entry.lines);
+            entry.text.swap(written_);
             continue;
         }
         work_.assign(stripped);
@@ -83,9 +83,40 @@ void TEntryConverter::ConvertHtmlEntries(EntryList& entries, bool removeFonts, T
         if (removeFonts) passes.FontTags(work_);
         passes.EmptyParagraphs(work_);
         UnmarkUnicodeEscapes(work_);
-        SplitLines(work_, entry.lines);
+        NormalizeText(work_);
+        entry.text.swap(work_);
     }
 }
+
+namespace {
+
+// The joined text of the lines of a joined text, each stripped of the bytes
+// 0x00 to 0x20 at both ends, without the lines that are blank; a text of
+// fewer than two lines is kept as it is.
+void KeepStrippedLines(std::string_view joined, std::string& out) {
+    out.clear();
+    size_t lines = 0;
+    for (size_t at = 0; (at = joined.find("\r\n", at)) != std::string_view::npos; at += 2) {
+        if (++lines == 2) break;
+    }
+    if (lines < 2) {
+        out.assign(joined);
+        return;
+    }
+    out.reserve(joined.size());
+    for (size_t start = 0; start < joined.size();) {
+        size_t end = joined.find("\r\n", start);
+        if (end == std::string_view::npos) end = joined.size();
+        const std::string_view line = Stripped(joined.substr(start, end - start));
+        if (!line.empty()) {
+            out.append(line);
+            out += "\r\n";
+        }
+        start = end + 2;
+    }
+}
+
+}  // namespace
 
 void TEntryConverter::ConvertBibleEntries(EntryList& entries, bool removeFonts, bool& hasItalics,
                                           bool& hasFootnotes, TStatusLog& log) {
@@ -94,8 +125,7 @@ void TEntryConverter::ConvertBibleEntries(EntryList& entries, bool removeFonts, 
     TBiblePasses passes;
     log.Append("Converting RTF to text...");
     for (Entry& entry : entries) {
-        JoinedText(entry.lines, joined_);
-        std::string_view stripped = Stripped(joined_);
+        std::string_view stripped = Stripped(entry.text);
         if (stripped.empty()) continue;
         work_.assign(stripped);
         MarkUnicodeEscapes(work_);
@@ -114,25 +144,15 @@ void TEntryConverter::ConvertBibleEntries(EntryList& entries, bool removeFonts, 
         } else {
             RichDoc1.SaveHtml(sink, "", "", "", {});
         }
-        NormalizeLineBreaks(written_, entry.lines);
+        NormalizeText(written_);
         UnmarkUnicodeEscapes(written_);
 
         if (!removeFonts) {
-            SplitLines(ExtractBody(written_), entry.lines);
+            entry.text = ExtractBody(written_);
+            NormalizeText(entry.text);
             continue;
         }
-        SplitLines(written_, entry.lines);
-        if (entry.lines.size() >= 2) {
-            for (size_t i = entry.lines.size(); i-- > 0;) {
-                std::string& line = entry.lines[i];
-                std::string_view s = Stripped(line);
-                if (s.empty()) {
-                    entry.lines.erase(entry.lines.begin() + static_cast<std::ptrdiff_t>(i));
-                } else if (s.size() != line.size()) {
-                    line = std::string(s);
-                }
-            }
-        }
+        KeepStrippedLines(written_, entry.text);
     }
 }
 

@@ -22,7 +22,7 @@ public:
     // must outlive the converter.
     explicit TEntryConverter(TRichDoc* document = nullptr);
 
-    // Rewrites the lines of every non-blank entry; names and blank entries
+    // Rewrites the text of every non-blank entry; names and blank entries
     // stay as they are. Sets the flags (only ever to true) on the Bible path.
     void ConvertEntries(ModuleKind kind, EntryList& entries, bool removeFonts, bool& hasItalics,
                         bool& hasFootnotes, TStatusLog& log);

@@ -21,6 +21,10 @@ Entry& EntryList::Append(std::string name) {
     return entries_.back();
 }
 
+std::vector<std::string> Entry::Lines() const { return SplitLines(text); }
+
+void Entry::SetLines(const std::vector<std::string>& lines) { JoinedText(lines, text); }
+
 void SplitLines(std::string_view text, std::vector<std::string>& lines) {
     const char* p = text.data();
     size_t n = text.size();
@@ -81,13 +85,12 @@ std::string JoinedText(const std::vector<std::string>& lines) {
     return out;
 }
 
-bool HasNormalLineBreaks(std::string_view text) {
-    const char* p = text.data();
-    const size_t n = text.size();
-    if (n == 0) return true;
-    if (n < 2 || p[n - 2] != '\r' || p[n - 1] != '\n') return false;
+namespace {
+
+// True when the text holds no NUL and each CR is followed by LF and each LF
+// follows a CR: its line breaks are all CR LF.
+bool HasOnlyCrLfBreaks(const char* p, size_t n) {
     if (std::memchr(p, '\0', n)) return false;
-    // Every CR must be followed by LF and every LF preceded by CR.
     for (const char* cr = p; (cr = static_cast<const char*>(std::memchr(cr, '\r', p + n - cr)));) {
         if (cr + 1 == p + n || cr[1] != '\n') return false;
         cr += 2;
@@ -99,10 +102,55 @@ bool HasNormalLineBreaks(std::string_view text) {
     return true;
 }
 
+bool EndsWithBreak(std::string_view text) {
+    return !text.empty() && (text.back() == '\n' || text.back() == '\r');
+}
+
+}  // namespace
+
+bool HasNormalLineBreaks(std::string_view text) {
+    const char* p = text.data();
+    const size_t n = text.size();
+    if (n == 0) return true;
+    if (n < 2 || p[n - 2] != '\r' || p[n - 1] != '\n') return false;
+    return HasOnlyCrLfBreaks(p, n);
+}
+
 void NormalizeLineBreaks(std::string& text, std::vector<std::string>& scratch) {
     if (HasNormalLineBreaks(text)) return;
     SplitLines(text, scratch);
     JoinedText(scratch, text);
+}
+
+void AppendNormalizedText(std::string_view more, std::string& text) {
+    if (const void* nul = more.empty() ? nullptr : std::memchr(more.data(), '\0', more.size()))
+        more = more.substr(0, static_cast<size_t>(static_cast<const char*>(nul) - more.data()));
+    if (more.empty()) return;
+    if (HasOnlyCrLfBreaks(more.data(), more.size())) {
+        text.append(more);
+    } else {
+        text.reserve(text.size() + more.size() + more.size() / 8 + 2);
+        size_t start = 0;
+        for (size_t i = 0; i < more.size(); ++i) {
+            if (more[i] != '\r' && more[i] != '\n') continue;
+            text.append(more.substr(start, i - start));
+            text += "\r\n";
+            if (more[i] == '\r' && i + 1 < more.size() && more[i + 1] == '\n') ++i;
+            start = i + 1;
+        }
+        text.append(more.substr(start));
+    }
+    if (!EndsWithBreak(more)) text += "\r\n";
+}
+
+void NormalizeText(std::string& text) {
+    if (HasOnlyCrLfBreaks(text.data(), text.size())) {
+        if (!text.empty() && !EndsWithBreak(text)) text += "\r\n";
+        return;
+    }
+    std::string normal;
+    AppendNormalizedText(text, normal);
+    text.swap(normal);
 }
 
 std::string_view Stripped(std::string_view text) {

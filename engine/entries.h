@@ -1,5 +1,5 @@
-// Entries of one database: a name and a text held as 8-bit lines, and the
-// one definition of how texts are split into lines, joined and judged blank.
+// Entries of one database: a name and a text of 8-bit lines, and the one
+// definition of how texts are split into lines, joined and judged blank.
 #pragma once
 
 #include <string>
@@ -8,9 +8,18 @@
 
 namespace tovra {
 
+// An entry's text is held joined: its lines, each followed by CR LF ("" for
+// none), so that it passes from reading through conversion to output
+// without being split and joined again. Whoever sets it gives it that form
+// (NormalizeText, AppendNormalizedText).
 struct Entry {
     std::string name;
-    std::vector<std::string> lines;
+    std::string text;
+
+    // The lines of the text.
+    std::vector<std::string> Lines() const;
+    // Sets the text to the lines given, each followed by CR LF.
+    void SetLines(const std::vector<std::string>& lines);
 };
 
 // The ordered entries of one database. Index errors throw EListError.
@@ -51,6 +60,17 @@ bool HasNormalLineBreaks(std::string_view text);
 // without doing either when the text already has normal line breaks.
 // `scratch` holds the lines when they must be made.
 void NormalizeLineBreaks(std::string& text, std::vector<std::string>& scratch);
+
+// Gives `text` the joined form of its lines, the same as splitting it
+// (SplitLines) and joining the lines (JoinedText): the text up to its first
+// NUL, every line break (CR LF, a lone CR, a lone LF) made CR LF, and CR LF
+// added after a last line that has none. A text already in that form is
+// left as it is.
+void NormalizeText(std::string& text);
+// Appends the joined form of the lines of `more` (as NormalizeText gives
+// it) to `text`. When `text` is a joined text itself, the result is the
+// joined form of the two texts one after the other.
+void AppendNormalizedText(std::string_view more, std::string& text);
 
 // The text without the bytes 0x00 to 0x20 at both ends.
 std::string_view Stripped(std::string_view text);

@@ -35,10 +35,10 @@ void LayOutOutput(const std::string& inputPath, const EntryList& entries, bool h
     if (hasItalics) line("; HAS ITALICS");
     if (hasFootnotes) line("; HAS FOOTNOTES");
     for (const Entry& e : entries) {
-        if (IsBlank(e.lines)) continue;
+        if (IsBlankText(e.text)) continue;
         out += "\r\n$$ ";
         line(e.name);
-        for (const auto& l : e.lines) line(l);
+        out += e.text;
         out += "\r\n";
         if (out.size() >= chunk) flush();
     }
@@ -54,8 +54,7 @@ std::string BuildOutputContent(const std::string& inputPath, const EntryList& en
                                bool hasFootnotes) {
     size_t size = 128 + inputPath.size();
     for (const Entry& e : entries) {
-        size += e.name.size() + 10;
-        for (const auto& line : e.lines) size += line.size() + 2;
+        size += e.name.size() + e.text.size() + 10;
     }
     std::string out;
     out.reserve(size);

@@ -47,12 +47,8 @@ private:
     const TAccessField* field_ = nullptr;
 };
 
-// New text = joined text of the entry, then `comments`, split again.
-void AppendToEntry(Entry& entry, const std::string& comments, std::string& scratch) {
-    JoinedText(entry.lines, scratch);
-    scratch += comments;
-    SplitLines(scratch, entry.lines);
-}
+// New text = the entry's text, then `comments`, in joined form.
+void AppendToEntry(Entry& entry, const std::string& comments) { AppendNormalizedText(comments, entry.text); }
 
 }  // namespace
 
@@ -70,7 +66,8 @@ void ReadBibleTable(TAccessTable& table, const std::string& tableName, const TVe
             std::string text = textField->AsString(TUnmappableForm::RtfEscape);
             if (static_cast<size_t>(book) > names.size()) throw EListError(book - 1);
             Entry& entry = entries.Append(FormatReference(names[static_cast<size_t>(book - 1)], chapter, verse));
-            SplitLines(text, entry.lines);
+            NormalizeText(text);
+            entry.text = std::move(text);
         }
         table.Next();
     }
@@ -86,7 +83,6 @@ void LayOutVerseEntries(EntryList& entries, const TLTBibleModule& module) {
 
 void ReadNoteTable(TAccessTable& table, const std::string& tableName, NoteTable kind, const TVerseFields& fields,
                    EntryList& entries, const TLTBibleModule& module) {
-    std::string scratch;
     table.Open(tableName);
     TCachedField bookField(table, fields.book), chapterField(table, fields.chapter),
         verseField(table, fields.verse), textField(table, fields.text);
@@ -95,7 +91,7 @@ void ReadNoteTable(TAccessTable& table, const std::string& tableName, NoteTable 
             const int32_t verseId = verseField->AsInteger();
             if (verseId >= 1 && verseId <= kVerseIdCount) {
                 std::string comments = textField->AsString(TUnmappableForm::RtfEscape);
-                AppendToEntry(entries.At(verseId - 1), comments, scratch);
+                AppendToEntry(entries.At(verseId - 1), comments);
             }
         } else if (kind == NoteTable::VerseNotesByReference) {
             const int32_t book = bookField->AsInteger();
@@ -109,7 +105,7 @@ void ReadNoteTable(TAccessTable& table, const std::string& tableName, NoteTable 
                 module.VerseLocation(ordinal, foundBook, foundChapter, foundVerse);
                 if (foundBook == book && foundChapter == chapter && foundVerse == verse) {
                     std::string notes = textField->AsString(TUnmappableForm::RtfEscape);
-                    AppendToEntry(entries.At(ordinal - 1), notes, scratch);
+                    AppendToEntry(entries.At(ordinal - 1), notes);
                 }
             }
         } else {
@@ -121,8 +117,8 @@ void ReadNoteTable(TAccessTable& table, const std::string& tableName, NoteTable 
                 std::string comments = textField->AsString(TUnmappableForm::RtfEscape);
                 const int32_t ordinal = module.VerseOrdinal(book, chapter, verse);
                 Entry& entry = entries.At(static_cast<long long>(ordinal) - 1);
-                if (!IsBlank(entry.lines)) entry.lines.emplace_back("\\par");
-                AppendToEntry(entry, comments, scratch);
+                if (!IsBlankText(entry.text)) entry.text += "\\par\r\n";
+                AppendToEntry(entry, comments);
             }
         }
         table.Next();

@@ -13,9 +13,9 @@ class ConversionPhaseTest : public ::testing::Test {
 protected:
     Lines Convert(ModuleKind kind, const Lines& lines, bool removeFonts, const std::string& name = "Entry") {
         EntryList entries;
-        entries.Append(name).lines = lines;
+        entries.Append(name).SetLines(lines);
         converter_.ConvertEntries(kind, entries, removeFonts, hasItalics_, hasFootnotes_, log_);
-        return entries.At(0).lines;
+        return entries.At(0).Lines();
     }
     static Lines Page(const std::string& title, const Lines& body) {
         Lines page = {"<HTML><HEAD><TITLE>" + title + "</TITLE>", "</HEAD>", "<BODY>"};
@@ -118,7 +118,7 @@ TEST(EntryConverterTest, ConvertsThroughTheDocumentItIsGiven) {
     TRichDoc document;
     TEntryConverter converter(&document);
     EntryList entries;
-    entries.Append("Entry").lines = {"Hello"};
+    entries.Append("Entry").SetLines({"Hello"});
     test_support::RecordingLog log;
     bool italics = false, footnotes = false;
     converter.ConvertEntries(ModuleKind::Dictionary, entries, true, italics, footnotes, log);

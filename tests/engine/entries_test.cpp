@@ -31,6 +31,32 @@ INSTANTIATE_TEST_SUITE_P(
         SplitCase{"OnlyBreak", "\n", {""}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Entry texts are kept joined instead of as lines: normalising a text must
+// give exactly what splitting and joining it gives, for every text, and so
+// must appending one joined text to another.
+TEST(EntriesTest, NormalizedTextIsTheJoinedTextOfItsLines) {
+    std::vector<std::string> texts;
+    const std::string parts[] = {"a", "bc", "\r", "\n", "\r\n", std::string(1, '\0'), " ", "\n\r"};
+    // Every sequence of up to four parts.
+    std::vector<std::string> level = {""};
+    for (int depth = 0; depth < 4; ++depth) {
+        std::vector<std::string> next;
+        for (const std::string& t : level)
+            for (const std::string& p : parts) next.push_back(t + p);
+        texts.insert(texts.end(), next.begin(), next.end());
+        level = std::move(next);
+    }
+    for (const std::string& text : texts) {
+        const std::string expected = JoinedText(SplitLines(text));
+        std::string normal = text;
+        NormalizeText(normal);
+        ASSERT_EQ(normal, expected) << testing::PrintToString(text);
+        std::string appended = "x\r\n";
+        AppendNormalizedText(text, appended);
+        ASSERT_EQ(appended, JoinedText(SplitLines("x\r\n" + text))) << testing::PrintToString(text);
+    }
+}
+
 TEST(EntriesTest, JoinedTextEndsEveryLineWithCrLf) {
     EXPECT_EQ(JoinedText({}), "");
     EXPECT_EQ(JoinedText({"a", "", "b"}), "a\r\n\r\nb\r\n");

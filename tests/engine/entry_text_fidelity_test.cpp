@@ -138,9 +138,9 @@ TEST_P(EntryTextFidelityTest, ReachesTheOutput) {
     test_support::RecordingLog log;
     bool hasItalics = false, hasFootnotes = false;
     EntryList entries;
-    SplitLines(c.input, entries.Append("Entry").lines);
+    entries.Append("Entry").text = JoinedText(SplitLines(c.input));
     converter.ConvertEntries(c.kind, entries, true, hasItalics, hasFootnotes, log);
-    const Lines& out = entries.At(0).lines;
+    const Lines out = entries.At(0).Lines();
     EXPECT_EQ(c.kind == ModuleKind::Bible ? Joined(out) : BodyOf(out), c.expected);
 }
 
@@ -163,9 +163,9 @@ TEST(EntryTextFidelity, EveryRouteGivesTheSameReference) {
     bool hasItalics = false, hasFootnotes = false;
     auto convert = [&](const std::string& text) {
         EntryList entries;
-        SplitLines(text, entries.Append("Entry").lines);
+        entries.Append("Entry").text = JoinedText(SplitLines(text));
         converter.ConvertEntries(ModuleKind::Bible, entries, true, hasItalics, hasFootnotes, log);
-        return Joined(entries.At(0).lines);
+        return Joined(entries.At(0).Lines());
     };
     for (const auto& [access, other] : routes) EXPECT_EQ(convert(other), convert(access)) << other;
 }

@@ -38,9 +38,9 @@ TEST(OutputFileTest, PathInsertsTheFolderAsStored) {
 
 EntryList AaronAndAbba() {
     EntryList entries;
-    entries.Append("Aaron").lines = {"first text line of Aaron", "second text line of Aaron"};
-    entries.Append("Blank").lines = {"   ", "", "\t"};
-    entries.Append("Abba").lines = {"text line of Abba"};
+    entries.Append("Aaron").SetLines({"first text line of Aaron", "second text line of Aaron"});
+    entries.Append("Blank").SetLines({"   ", "", "\t"});
+    entries.Append("Abba").SetLines({"text line of Abba"});
     entries.Append("Empty");
     return entries;
 }
@@ -71,7 +71,7 @@ TEST(OutputFileTest, FlagLinesFollowTheSourceLine) {
 
 TEST(OutputFileTest, NameGoesIntoTheHeadingUntrimmed) {
     EntryList entries;
-    entries.Append(" spaced ").lines = {"x"};
+    entries.Append(" spaced ").SetLines({"x"});
     EXPECT_NE(BuildOutputContent("/a", entries, false, false).find("$$  spaced \r\n"), std::string::npos);
 }
 
@@ -101,7 +101,7 @@ TEST(OutputFileTest, LargeOutputIsWrittenWhole) {
     for (int i = 0; i < 3000; ++i) {
         Entry& e = entries.Append("Entry " + std::to_string(i));
         const std::string line(static_cast<size_t>(200 + i % 1500), static_cast<char>('a' + i % 26));
-        for (int k = 0; k < 1 + i % 4; ++k) e.lines.push_back(line);
+        for (int k = 0; k < 1 + i % 4; ++k) e.text += line + "\r\n";
     }
     const std::string expected = BuildOutputContent("/data/big.top", entries, false, true);
     ASSERT_GT(expected.size(), 4u << 20);

@@ -40,7 +40,7 @@ protected:
     static std::vector<std::string> NonBlankNames(const EntryList& entries) {
         std::vector<std::string> names;
         for (const Entry& e : entries)
-            if (!IsBlank(e.lines)) names.push_back(e.name);
+            if (!IsBlankText(e.text)) names.push_back(e.name);
         return names;
     }
 
@@ -67,8 +67,8 @@ TEST_F(VerseEntriesTest, BibleRowsAreNamedByReferenceInStoredOrder) {
     EXPECT_EQ(std::count(names.begin(), names.end(), "Genesis 0:-1"), 1);
     EXPECT_EQ(std::count(names.begin(), names.end(), "3 John 1:15"), 1);
     ASSERT_NE(Find(entries, "John 1:6"), nullptr);
-    EXPECT_TRUE(Find(entries, "John 1:6")->lines.empty());  // NULL Scripture
-    EXPECT_EQ(Find(entries, "Genesis 1:2")->lines,
+    EXPECT_TRUE(Find(entries, "John 1:6")->text.empty());  // NULL Scripture
+    EXPECT_EQ(Find(entries, "Genesis 1:2")->Lines(),
               std::vector<std::string>{"And the earth was without form, and void; and darkness {\\cf15\\i was} upon the face of the deep. And the Spirit of God moved upon the face of the waters."});
 }
 
@@ -108,19 +108,19 @@ TEST_F(VerseEntriesTest, NotesFromAllTablesMergeInTableOrder) {
         "\\par",  // the NULL note still separates
         "A personal note on Genesis 1:1 kept in the commentary file.",  // appended without separator
     };
-    EXPECT_EQ(entries.At(0).lines, genesis11);
-    EXPECT_EQ(entries.At(2).lines,
+    EXPECT_EQ(entries.At(0).Lines(), genesis11);
+    EXPECT_EQ(entries.At(2).Lines(),
               std::vector<std::string>{"Verses 3-5 in one plain-text note: light, and the first day."});
     // A NULL note on an empty verse adds nothing; a NULL Book ID is skipped.
-    EXPECT_TRUE(Find(entries, "Genesis 2:1")->lines.empty());
+    EXPECT_TRUE(Find(entries, "Genesis 2:1")->text.empty());
     EXPECT_EQ(NonBlankNames(entries),
               (std::vector<std::string>{"Genesis 1:1", "Genesis 1:3", "Genesis 1:26", "John 1:1"}));
     // The long book note of John is whole, ahead of the chapter and verse notes.
     const Entry* john11 = Find(entries, "John 1:1");
     ASSERT_NE(john11, nullptr);
-    EXPECT_EQ(john11->lines.front().rfind("{\\rtf1", 0), 0u);
-    EXPECT_NE(john11->lines.back().find("\\'93In the beginning"), std::string::npos);
-    EXPECT_NE(JoinedText(john11->lines).find("END OF THE LONG NOTE.\\par}\r\n\\par\r\n{\\rtf1"), std::string::npos);
+    EXPECT_EQ(john11->Lines().front().rfind("{\\rtf1", 0), 0u);
+    EXPECT_NE(john11->Lines().back().find("\\'93In the beginning"), std::string::npos);
+    EXPECT_NE(john11->text.find("END OF THE LONG NOTE.\\par}\r\n\\par\r\n{\\rtf1"), std::string::npos);
 }
 
 TEST_F(VerseEntriesTest, CommentaryOnlyGivesTheFullLayout) {
@@ -137,7 +137,7 @@ TEST_F(VerseEntriesTest, PersonalNotesUseVerseIdsWithinRange) {
     ASSERT_EQ(Extract("notes.not", entries, kind), "");
     EXPECT_EQ(log_.lines, std::vector<std::string>{"Extracting entries from VERSE NOTES."});
     EXPECT_EQ(NonBlankNames(entries), (std::vector<std::string>{"Genesis 1:1", "John 3:16", "Revelation 22:21"}));
-    EXPECT_EQ(Find(entries, "John 3:16")->lines,
+    EXPECT_EQ(Find(entries, "John 3:16")->Lines(),
               std::vector<std::string>{"John 3:16, plain text with \x93quotes\x94 and Greek: \\u7968?\\u947?\\u940?\\u960?\\u951?\\u963?\\u949?\\u957? \\u8001? \\u952?\\u949?\\u8056?\\u962? \\u964?\\u8056?\\u957? \\u954?\\u972?\\u963?\\u956?\\u959?\\u957?."});
 }
 
@@ -145,7 +145,7 @@ TEST_F(VerseEntriesTest, ChapterZeroLandsBeforeTheBookOrFailsForTheFirstBook) {
     EntryList entries;
     ModuleKind kind = ModuleKind::Unknown;
     EXPECT_EQ(Extract("chapter0.cmt", entries, kind), "List index out of bounds (-1)");
-    EXPECT_EQ(Find(entries, "Genesis 50:26")->lines, std::vector<std::string>{"Chapter 0 of Exodus."});
+    EXPECT_EQ(Find(entries, "Genesis 50:26")->Lines(), std::vector<std::string>{"Chapter 0 of Exodus."});
 }
 
 TEST_F(VerseEntriesTest, RunWritesOnlyNotedVersesInVerseOrder) {
