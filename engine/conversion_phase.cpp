@@ -72,7 +72,7 @@ void TEntryConverter::ConvertHtmlEntries(EntryList& entries, bool removeFonts, T
         NormalizeText(written_);
         std::string_view stripped = Stripped(written_);
         if (stripped.empty()) {
-            entry.text.swap(written_);
+            entry.AssignText(written_);
             continue;
         }
         work_.assign(stripped);
@@ -84,7 +84,7 @@ void TEntryConverter::ConvertHtmlEntries(EntryList& entries, bool removeFonts, T
         passes.EmptyParagraphs(work_);
         UnmarkUnicodeEscapes(work_);
         NormalizeText(work_);
-        entry.text.swap(work_);
+        entry.AssignText(work_);
     }
 }
 
@@ -148,11 +148,11 @@ void TEntryConverter::ConvertBibleEntries(EntryList& entries, bool removeFonts, 
         UnmarkUnicodeEscapes(written_);
 
         if (!removeFonts) {
-            entry.text = ExtractBody(written_);
-            NormalizeText(entry.text);
+            entry.TakeText(ExtractBody(written_));
             continue;
         }
-        KeepStrippedLines(written_, entry.text);
+        KeepStrippedLines(written_, scratch_);
+        entry.AssignText(scratch_);
     }
 }
 

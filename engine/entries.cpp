@@ -21,6 +21,27 @@ Entry& EntryList::Append(std::string name) {
     return entries_.back();
 }
 
+namespace {
+
+// Gives back the room a string has beyond its text when that is more than a
+// little.
+void ReleaseSlack(std::string& text) {
+    if (text.capacity() > text.size() + text.size() / 8 + 64) text.shrink_to_fit();
+}
+
+}  // namespace
+
+void Entry::AssignText(std::string_view joined) {
+    text.assign(joined);
+    ReleaseSlack(text);
+}
+
+void Entry::TakeText(std::string&& raw) {
+    NormalizeText(raw);
+    ReleaseSlack(raw);
+    text = std::move(raw);
+}
+
 std::vector<std::string> Entry::Lines() const { return SplitLines(text); }
 
 void Entry::SetLines(const std::vector<std::string>& lines) { JoinedText(lines, text); }
@@ -127,6 +148,7 @@ void AppendNormalizedText(std::string_view more, std::string& text) {
         more = more.substr(0, static_cast<size_t>(static_cast<const char*>(nul) - more.data()));
     if (more.empty()) return;
     if (HasOnlyCrLfBreaks(more.data(), more.size())) {
+        text.reserve(text.size() + more.size() + 2);
         text.append(more);
     } else {
         text.reserve(text.size() + more.size() + more.size() / 8 + 2);

@@ -16,6 +16,11 @@ struct Entry {
     std::string name;
     std::string text;
 
+    // Sets the text to `joined`, or to `raw` in joined form, in a buffer
+    // that is not much larger than the text: the texts of every entry of a
+    // module are held at once.
+    void AssignText(std::string_view joined);
+    void TakeText(std::string&& raw);
     // The lines of the text.
     std::vector<std::string> Lines() const;
     // Sets the text to the lines given, each followed by CR LF.

@@ -28,8 +28,7 @@ void ReadNamedEntries(TAccessTable& table, const std::string& tableName, const s
         std::string text = table.FieldByName(textField).AsString(TUnmappableForm::RtfEscape);
         std::string name = table.FieldByName(nameField).AsString(TUnmappableForm::CharacterReference);
         Entry& entry = entries.Append(std::move(name));
-        NormalizeText(text);
-        entry.text = std::move(text);
+        entry.TakeText(std::move(text));
         table.Next();
     }
     table.Close();

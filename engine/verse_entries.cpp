@@ -66,8 +66,7 @@ void ReadBibleTable(TAccessTable& table, const std::string& tableName, const TVe
             std::string text = textField->AsString(TUnmappableForm::RtfEscape);
             if (static_cast<size_t>(book) > names.size()) throw EListError(book - 1);
             Entry& entry = entries.Append(FormatReference(names[static_cast<size_t>(book - 1)], chapter, verse));
-            NormalizeText(text);
-            entry.text = std::move(text);
+            entry.TakeText(std::move(text));
         }
         table.Next();
     }
