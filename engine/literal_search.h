@@ -32,6 +32,11 @@ private:
     // byte (memchr finds the candidates); -1 when there are several.
     int onlyFirst_ = -1;
     bool first_[256] = {};  // bytes that can start an occurrence
+    // When at most two bytes can start an occurrence and at most two can
+    // follow them, candidates are found by testing both bytes of sixteen
+    // positions at once; the pairs below repeat a byte when there is one.
+    bool pairScan_ = false;
+    unsigned char firstPair_[2] = {}, secondPair_[2] = {};
 };
 
 }  // namespace tovra
