@@ -332,7 +332,7 @@ const std::array<TRDRTFsymbol, kRtfKeywordCount>& SortedKeywords() {
 // instead of the nine comparisons of a binary search over 305 records.
 class TKeywordIndex {
 public:
-    TKeywordIndex() {
+    TKeywordIndex() : table_(SortedKeywords().data()) {
         slots_.fill(kEmpty);
         const auto& table = SortedKeywords();
         for (size_t i = 0; i < table.size(); ++i) {
@@ -348,9 +348,8 @@ public:
     }
 
     const TRDRTFsymbol* Find(std::string_view keyword) const {
-        const auto& table = SortedKeywords();
         for (size_t slot = Hash(keyword) & kMask; slots_[slot] != kEmpty; slot = (slot + 1) & kMask) {
-            const TRDRTFsymbol& record = table[slots_[slot]];
+            const TRDRTFsymbol& record = table_[slots_[slot]];
             if (record.Keyword == keyword) return &record;
         }
         return nullptr;
@@ -368,6 +367,7 @@ private:
         return h ^ (h >> 15);
     }
 
+    const TRDRTFsymbol* table_;  // the sorted table, which never moves
     std::array<uint16_t, kSlots> slots_;
 };
 
