@@ -42,9 +42,9 @@ namespace {
 // runs on long matches; smaller ones bound the scanning of hostile text more
 // tightly (at most kWindow bytes per attempt, so at most kWindow times the
 // text's length in all).
-constexpr std::size_t kWindow = 512;
+constexpr std::size_t kWindow = TPcreRegEx::kFirstWindow;
 // First window of a tier-two run.
-constexpr std::size_t kMinSpan = 256;
+constexpr std::size_t kMinSpan = TPcreRegEx::kFirstSpan;
 // Tier-two bytes an operation may spend: a legitimate text needs about twice
 // the length of the matches that cross a window, far below this.
 constexpr std::uint64_t kBudgetBase = 1u << 20;

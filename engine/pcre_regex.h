@@ -111,6 +111,13 @@ public:
     // stack limit (and so changed or matched nothing).
     bool LimitHit() const { return limitHit_; }
 
+    // The windows of the bounded search (pcre_regex.cpp). A search over a text
+    // no longer than kFirstWindow is one run over the whole text. An attempt
+    // that needs text beyond a first-tier window is re-run from its start over
+    // kFirstSpan bytes, or twice the bytes it had read, whichever is more.
+    static constexpr std::size_t kFirstWindow = 512;
+    static constexpr std::size_t kFirstSpan = 256;
+
 private:
     struct Piece;
     struct Pcre;

@@ -64,6 +64,131 @@ bool THtmlPasses::FontTags(std::string& text) {
     return true;
 }
 
+namespace {
+
+// When a scan may stand for its pattern. TPcreRegEx gives the pattern's
+// unbounded result unless a limit stops it, and then the text stays as it
+// was; a scan that replaces a pattern must give that too. The patterns
+// written out below have no unbounded backtracking (their repeats are
+// possessive, or end where the next item cannot start, and they have a few
+// optional items), so a run spends a few steps per start position, far below
+// PCRE2's match limit, and a limit can only come from the second search tier:
+//   - a text of at most kFirstWindow bytes is searched in one run, with no
+//     second tier at all;
+//   - in a longer text, when every attempt reads at most kFirstSpan bytes
+//     from its start, an attempt that reaches the end of a first-tier window
+//     starts fewer than kFirstSpan bytes before it, is decided by one
+//     second-tier run of at most 2 * kFirstSpan bytes, and the next such
+//     attempt lies beyond the next window, more than kFirstWindow -
+//     kFirstSpan bytes further on: the budget, over a MiB, is never spent.
+// So a scan reads each attempt through a TAttemptView, reading every byte the
+// pattern's attempt reads (or more), and gives the text to the pattern when an
+// attempt of a long text would read further.
+class TAttemptView {
+public:
+    TAttemptView(std::string_view text, std::size_t start)
+        : text_(text),
+          end_(text.size() <= TPcreRegEx::kFirstWindow ? text.size()
+                                                        : std::min(text.size(), start + TPcreRegEx::kFirstSpan)) {}
+
+    // The byte at `at`, or -1 past the end of the text or of the view.
+    int At(std::size_t at) {
+        if (at < end_) return static_cast<unsigned char>(text_[at]);
+        if (end_ < text_.size()) beyond_ = true;
+        return -1;
+    }
+    // True when the attempt read past the view into the rest of the text.
+    bool Beyond() const { return beyond_; }
+
+private:
+    std::string_view text_;
+    std::size_t end_;
+    bool beyond_ = false;
+};
+
+// A match of a scan: the bytes it covers and the bytes of its group.
+struct TScanMatch {
+    std::size_t end = 0, groupStart = 0, groupEnd = 0;
+};
+
+// kItalicPattern's tail "( ?)\[?([^}\]]++)\]?\}" from `at`. The run stops at
+// the first "}" or "]" at or after `at` (the blank and the bracket are in the
+// run's class too), so every way of taking the optional blank and bracket
+// ends its run there; the run is followed by "}" or "]}" or the tail fails.
+// The first way (blank, then bracket, taken before left out) whose run is
+// not empty gives the group.
+bool ItalicTail(TAttemptView& view, std::size_t at, TScanMatch& match) {
+    std::size_t stop = at;
+    int c = view.At(stop);
+    while (c >= 0 && c != '}' && c != ']') c = view.At(++stop);
+    if (c < 0) return false;
+    if (c == '}') {
+        match.end = stop + 1;
+    } else if (view.At(stop + 1) == '}') {
+        match.end = stop + 2;
+    } else {
+        return false;
+    }
+    const std::size_t blank = view.At(at) == ' ' ? 1 : 0;
+    for (std::size_t b = blank + 1; b-- > 0;) {
+        const std::size_t bracket = view.At(at + b) == '[' ? 1 : 0;
+        for (std::size_t k = bracket + 1; k-- > 0;) {
+            if (at + b + k < stop) {
+                match.groupStart = at + b + k;
+                match.groupEnd = stop;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// kItalicPattern from the "{" at `at`, in the pattern's order: first with
+// the control word before "\i" (its possessive run stops at the first "\",
+// "{" or "}", where "\i" must follow), then without.
+bool ItalicAttempt(TAttemptView& view, std::size_t at, TScanMatch& match) {
+    auto isI = [](int c) { return c == 'i' || c == 'I'; };
+    if (view.At(at + 1) != '\\') return false;
+    std::size_t word = at + 2;
+    int c = view.At(word);
+    while (c >= 0 && c != '\\' && c != '{' && c != '}') c = view.At(++word);
+    if (c == '\\' && isI(view.At(word + 1)) && ItalicTail(view, word + 2, match)) return true;
+    return isI(view.At(at + 2)) && ItalicTail(view, at + 3, match);
+}
+
+}  // namespace
+
+// kItalicPattern written out (see TAttemptView for when the pattern decides
+// instead), with its replacement "[$1]". Matches start at "{" only, and each
+// search resumes after the match it replaced. The letter "i" is the only
+// letter of the pattern; its other case in the ANSI tables is "I" alone.
+bool TBiblePasses::ItalicGroups(std::string& text) {
+    std::size_t copied = 0;
+    bool replaced = false;
+    for (std::size_t at = text.find('{'); at != std::string::npos; at = text.find('{', at + 1)) {
+        TAttemptView view(text, at);
+        TScanMatch match;
+        const bool found = ItalicAttempt(view, at, match);
+        if (view.Beyond()) return italicGroups.ReplaceAll(text);
+        if (!found) continue;
+        if (!replaced) {
+            replaced_.clear();
+            replaced_.reserve(text.size());
+            replaced = true;
+        }
+        replaced_.append(text, copied, at - copied);
+        replaced_ += '[';
+        replaced_.append(text, match.groupStart, match.groupEnd - match.groupStart);
+        replaced_ += ']';
+        copied = match.end;
+        at = match.end - 1;
+    }
+    if (!replaced) return false;
+    replaced_.append(text, copied, std::string::npos);
+    text.swap(replaced_);
+    return true;
+}
+
 TBiblePasses::TBiblePasses()
     : italicGroups(kItalicPattern, preCaseLess, kItalicReplacement),
       footnoteMarkers(kFootnotePattern, 0, kFootnoteReplacement) {

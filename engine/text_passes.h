@@ -80,12 +80,15 @@ struct TBiblePasses {
 
     // "{\i word}" (optionally after other control words, optionally with the
     // word in square brackets) becomes "[word]".
-    bool ItalicGroups(std::string& text) { return italicGroups.ReplaceAll(text); }
+    bool ItalicGroups(std::string& text);
     // "{\cf6\super a}" becomes "\{a\}", which the RTF reader reads as
     // literal braces.
     bool FootnoteMarkers(std::string& text) { return footnoteMarkers.ReplaceAll(text); }
 
     TPcreRegEx italicGroups, footnoteMarkers;
+
+private:
+    std::string replaced_;  // the text with its groups replaced, reused
 };
 
 // RTF Unicode escapes "\u8212?" become "[tovraUC8212]"; other fallback

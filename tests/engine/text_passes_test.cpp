@@ -145,6 +145,46 @@ TEST(BiblePassesTest, FootnoteMarkerForms) {
     }
 }
 
+// The italic pass is written out by hand; on any text it gives what its
+// pattern gives: texts around and above the first search window, groups
+// that never close, runs of opening groups, and texts on which the pattern
+// stops at a limit and leaves the text as it was.
+TEST(BiblePassesTest, ItalicGroupsAgreeWithTheirPattern) {
+    const std::vector<std::string> parts = {"{", "}", "\\i", "\\I ", "{\\i", "{\\I[", "\\cf15", "\\cf11 H1234", " ",
+                                            "[", "]", "]}", "word ", "\\", "\\ilvl", "\n", "\t", "{\\i ", "\xC9"};
+    TBiblePasses passes;
+    TPcreRegEx pattern(kItalicPattern, preCaseLess, kItalicReplacement);
+    auto check = [&](const std::string& text) {
+        std::string expected = text, actual = text;
+        const bool patternReplaced = pattern.ReplaceAll(expected);
+        ASSERT_EQ(passes.ItalicGroups(actual), patternReplaced) << text;
+        ASSERT_EQ(actual, expected) << text;
+    };
+    std::mt19937 random(17);
+    for (int round = 0; round < 6000; ++round) {
+        ASSERT_NO_FATAL_FAILURE(check(RandomText(random, parts, 24, 20, 120)));
+    }
+    // Verses padded to either side of the first window, with one group whose
+    // attempt reads about as far as the scan may read on its own.
+    for (std::size_t length = 470; length < 560; ++length) {
+        for (std::size_t group : {200, 250, 254, 255, 256, 257, 300}) {
+            std::string text = "{\\i " + std::string(group, 'a') + "}";
+            text += std::string(length > text.size() ? length - text.size() : 0, 'x');
+            ASSERT_NO_FATAL_FAILURE(check(text));
+            ASSERT_NO_FATAL_FAILURE(check(std::string(length / 2, 'y') + text));
+            text.back() = ']';
+            ASSERT_NO_FATAL_FAILURE(check(text));
+        }
+    }
+    std::string hostile;
+    for (int i = 0; i < 100000; ++i) hostile += "{\\i a";
+    ASSERT_NO_FATAL_FAILURE(check(hostile + "]x}"));
+    ASSERT_TRUE(pattern.LimitHit());
+    ASSERT_NO_FATAL_FAILURE(check(hostile + "]x} {\\i b}"));  // the group is lost with the limit
+    ASSERT_TRUE(pattern.LimitHit());
+    ASSERT_NO_FATAL_FAILURE(check(hostile + "}"));
+}
+
 // The prefix of control words before \i once could run across group
 // boundaries: from the first group's opening brace to the last group's
 // closing brace, losing everything between.
