@@ -97,6 +97,14 @@ public:
         if (end_ < text_.size()) beyond_ = true;
         return -1;
     }
+    // The first byte at or after `from` that is in `stops` (a 256-entry
+    // table), or the end of the view; the run reads every byte before it.
+    std::size_t Run(std::size_t from, const bool* stops) {
+        std::size_t at = from;
+        while (at < end_ && !stops[static_cast<unsigned char>(text_[at])]) ++at;
+        if (at >= end_ && end_ < text_.size()) beyond_ = true;
+        return at;
+    }
     // True when the attempt read past the view into the rest of the text.
     bool Beyond() const { return beyond_; }
 
@@ -105,6 +113,16 @@ private:
     std::size_t end_;
     bool beyond_ = false;
 };
+
+// The bytes that end a run of a pattern's character class.
+struct TStops {
+    bool bytes[256] = {};
+    explicit constexpr TStops(std::string_view stops) {
+        for (const char c : stops) bytes[static_cast<unsigned char>(c)] = true;
+    }
+};
+constexpr TStops kItalicWordStops("\\{}");   // [^\\{}]
+constexpr TStops kItalicGroupStops("}]");      // [^}\]]
 
 // A match of a scan: the bytes it covers and the bytes of its group.
 struct TScanMatch {
@@ -118,9 +136,8 @@ struct TScanMatch {
 // The first way (blank, then bracket, taken before left out) whose run is
 // not empty gives the group.
 bool ItalicTail(TAttemptView& view, std::size_t at, TScanMatch& match) {
-    std::size_t stop = at;
-    int c = view.At(stop);
-    while (c >= 0 && c != '}' && c != ']') c = view.At(++stop);
+    const std::size_t stop = view.Run(at, kItalicGroupStops.bytes);
+    const int c = view.At(stop);
     if (c < 0) return false;
     if (c == '}') {
         match.end = stop + 1;
@@ -149,10 +166,8 @@ bool ItalicTail(TAttemptView& view, std::size_t at, TScanMatch& match) {
 bool ItalicAttempt(TAttemptView& view, std::size_t at, TScanMatch& match) {
     auto isI = [](int c) { return c == 'i' || c == 'I'; };
     if (view.At(at + 1) != '\\') return false;
-    std::size_t word = at + 2;
-    int c = view.At(word);
-    while (c >= 0 && c != '\\' && c != '{' && c != '}') c = view.At(++word);
-    if (c == '\\' && isI(view.At(word + 1)) && ItalicTail(view, word + 2, match)) return true;
+    const std::size_t word = view.Run(at + 2, kItalicWordStops.bytes);
+    if (view.At(word) == '\\' && isI(view.At(word + 1)) && ItalicTail(view, word + 2, match)) return true;
     return isI(view.At(at + 2)) && ItalicTail(view, at + 3, match);
 }
 
