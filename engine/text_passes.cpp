@@ -4,6 +4,7 @@
 #include "engine/text_passes.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string>
 
@@ -201,6 +202,90 @@ bool TBiblePasses::ItalicGroups(std::string& text) {
     if (!replaced) return false;
     replaced_.append(text, copied, std::string::npos);
     text.swap(replaced_);
+    return true;
+}
+
+namespace {
+
+// The bytes that are not white space (\s) in the ANSI tables: TAB, LF, VT,
+// FF, CR and SPACE are, the no-break space 0xA0 is not.
+const bool* NonSpaceBytes() {
+    static const std::array<bool, 256> bytes = [] {
+        std::array<bool, 256> table{};
+        const AnsiCharTables& ansi = AnsiCharTables::Get();
+        for (std::size_t c = 0; c < table.size(); ++c) table[c] = !ansi.IsSpace(static_cast<unsigned char>(c));
+        return table;
+    }();
+    return bytes.data();
+}
+
+// Whether the bytes from `at` are `literal` in either letter case (its
+// letters ASCII, whose only other case in the ANSI tables is the ASCII one).
+bool ViewHasFolded(TAttemptView& view, std::size_t at, std::string_view literal) {
+    for (std::size_t k = 0; k < literal.size(); ++k) {
+        const int c = view.At(at + k);
+        const char l = literal[k];
+        const bool letter = l >= 'a' && l <= 'z';
+        if (c != static_cast<unsigned char>(l) && !(letter && c == l - 'a' + 'A')) return false;
+    }
+    return true;
+}
+
+// kEmptyParagraphPattern from the "<p>" at `at`, giving the end of the
+// match. Every optional item taken where it can be is the only way to a
+// match: leaving out "<i>" that is there leaves "<i" where the white space,
+// "&nbsp;", "</i>" or "</p>" would have to start; leaving out "&nbsp;" leaves
+// "&" where "</i>" or "</p>" would have to start; leaving out "</i>" leaves
+// "</i" where "</p>" would. The white-space runs are possessive.
+bool EmptyParagraphAttempt(TAttemptView& view, std::size_t at, std::size_t& end) {
+    auto isIB = [](int c) { return c == 'i' || c == 'I' || c == 'b' || c == 'B'; };
+    std::size_t pos = at + 3;
+    if (view.At(pos) == '<' && isIB(view.At(pos + 1)) && view.At(pos + 2) == '>') pos += 3;
+    pos = view.Run(pos, NonSpaceBytes());
+    if (ViewHasFolded(view, pos, "&nbsp;")) pos += 6;
+    pos = view.Run(pos, NonSpaceBytes());
+    if (view.At(pos) == '<' && view.At(pos + 1) == '/' && isIB(view.At(pos + 2)) && view.At(pos + 3) == '>') pos += 4;
+    if (!ViewHasFolded(view, pos, "</p>")) return false;
+    end = pos + 4;
+    return true;
+}
+
+}  // namespace
+
+// kEmptyParagraphPattern written out (see TAttemptView for when the pattern
+// decides instead), deleting every match. Matches start at "<p>" in either
+// case; an attempt anywhere else fails within three bytes.
+bool THtmlPasses::EmptyParagraphs(std::string& text) {
+    auto findOpen = [&text](std::size_t from) {
+        for (std::size_t at = text.find('<', from); at != std::string::npos; at = text.find('<', at + 1)) {
+            if (text.size() - at >= 3 && (text[at + 1] == 'p' || text[at + 1] == 'P') && text[at + 2] == '>')
+                return at;
+        }
+        return std::string::npos;
+    };
+    std::size_t copied = 0;
+    bool replaced = false;
+    for (std::size_t at = findOpen(0); at != std::string::npos;) {
+        TAttemptView view(text, at);
+        std::size_t end = 0;
+        const bool found = EmptyParagraphAttempt(view, at, end);
+        if (view.Beyond()) return emptyParagraphs.ReplaceAll(text);
+        if (!found) {
+            at = findOpen(at + 3);
+            continue;
+        }
+        if (!replaced) {
+            kept_.clear();
+            kept_.reserve(text.size());
+            replaced = true;
+        }
+        kept_.append(text, copied, at - copied);
+        copied = end;
+        at = findOpen(end);
+    }
+    if (!replaced) return false;
+    kept_.append(text, copied, std::string::npos);
+    text.swap(kept_);
     return true;
 }
 

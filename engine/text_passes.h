@@ -66,12 +66,12 @@ struct THtmlPasses {
     bool FontTags(std::string& text);
     // Paragraphs holding nothing but white space, one "&nbsp;" and an
     // optional <i> or <b> around them are deleted.
-    bool EmptyParagraphs(std::string& text) { return emptyParagraphs.ReplaceAll(text); }
+    bool EmptyParagraphs(std::string& text);
 
     TPcreRegEx bodyTag, colour11Groups, underlines, fontTags, emptyParagraphs;
 
 private:
-    std::string kept_;  // the text without its font tags, reused
+    std::string kept_;  // the text without its font tags or empty paragraphs, reused
 };
 
 // The passes of the Bible path, before the RTF conversion.

@@ -316,6 +316,42 @@ TEST(HtmlPassesTest, EmptyParagraphs) {
     }
 }
 
+// The empty-paragraph pass is written out by hand; on any text it gives what
+// its pattern gives: every letter case, every white-space byte of the ANSI
+// tables and bytes that are not white space there, long runs of blanks, and
+// texts around and above the first search window.
+TEST(HtmlPassesTest, EmptyParagraphsAgreeWithTheirPattern) {
+    const std::vector<std::string> parts = {"<p>", "<P>", "</p>", "</P>", "<i>", "<B>", "</i>", "</b>", "</I>",
+                                            "<u>", " ", "\t", "\n", "\r", "\v", "\f", "\xA0", "\x85", "&nbsp;",
+                                            "&NBSP;", "&nBsP;", "&nbsp", "x", "<", "</", "<p", "\xC9"};
+    THtmlPasses passes;
+    TPcreRegEx pattern(kEmptyParagraphPattern, preCaseLess, "");
+    auto check = [&](const std::string& text) {
+        std::string expected = text, actual = text;
+        const bool patternReplaced = pattern.ReplaceAll(expected);
+        ASSERT_EQ(passes.EmptyParagraphs(actual), patternReplaced) << text;
+        ASSERT_EQ(actual, expected) << text;
+    };
+    std::mt19937 random(19);
+    for (int round = 0; round < 6000; ++round) {
+        ASSERT_NO_FATAL_FAILURE(check(RandomText(random, parts, 24, 12, 300)));
+    }
+    // Paragraphs whose white space ends about where the scan stops reading on
+    // its own, in texts on either side of the first window.
+    for (std::size_t length = 470; length < 560; length += 3) {
+        for (std::size_t blanks : {240, 245, 248, 249, 250, 251, 252, 256, 300}) {
+            for (const char* close : {"</p>", "</i></p>", "&nbsp;</p>", "x</p>"}) {
+                std::string text = "<p>" + std::string(blanks, ' ') + close;
+                text += std::string(length > text.size() ? length - text.size() : 0, 'y');
+                ASSERT_NO_FATAL_FAILURE(check(text));
+                ASSERT_NO_FATAL_FAILURE(check(std::string(length / 2, 'z') + text));
+            }
+        }
+    }
+    ASSERT_NO_FATAL_FAILURE(check("<p>" + std::string(300000, ' ') + "x</p>"));
+    ASSERT_NO_FATAL_FAILURE(check("<p>" + std::string(300000, '\t') + "</p>!<p></p>"));
+}
+
 // The two patterns written against quadratic backtracking give what their
 // plain forms give.
 TEST(HtmlPassesTest, LinearFormsAgreeWithThePlainPatterns) {
