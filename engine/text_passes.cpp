@@ -124,6 +124,7 @@ struct TStops {
 };
 constexpr TStops kItalicWordStops("\\{}");   // [^\\{}]
 constexpr TStops kItalicGroupStops("}]");      // [^}\]]
+constexpr TStops kTagEndStops(">");            // [^>]
 
 // A match of a scan: the bytes it covers and the bytes of its group.
 struct TScanMatch {
@@ -282,6 +283,38 @@ bool THtmlPasses::EmptyParagraphs(std::string& text) {
         kept_.append(text, copied, at - copied);
         copied = end;
         at = findOpen(end);
+    }
+    if (!replaced) return false;
+    kept_.append(text, copied, std::string::npos);
+    text.swap(kept_);
+    return true;
+}
+
+// kBodyTagPattern written out (see TAttemptView for when the pattern decides
+// instead): "<body" in either case up to the next ">" becomes "<BODY>". The
+// run of non-">" bytes ends at the first ">", which must follow it, so an
+// attempt has one way to a match.
+bool THtmlPasses::BodyTag(std::string& text) {
+    std::size_t copied = 0;
+    bool replaced = false;
+    // (c | 0x20) is the letter itself for exactly its two cases.
+    auto is = [&text](std::size_t at, char lower) { return (text[at] | 0x20) == lower; };
+    for (std::size_t at = text.find('<'); at != std::string::npos; at = text.find('<', at + 1)) {
+        if (text.size() - at < 5) break;
+        if (!is(at + 1, 'b') || !is(at + 2, 'o') || !is(at + 3, 'd') || !is(at + 4, 'y')) continue;
+        TAttemptView view(text, at);
+        const std::size_t close = view.Run(at + 5, kTagEndStops.bytes);
+        if (view.Beyond()) return bodyTag.ReplaceAll(text);
+        if (close == text.size()) break;  // no ">" in the rest of the text
+        if (!replaced) {
+            kept_.clear();
+            kept_.reserve(text.size());
+            replaced = true;
+        }
+        kept_.append(text, copied, at - copied);
+        kept_ += kBodyTagReplacement;
+        copied = close + 1;
+        at = close;
     }
     if (!replaced) return false;
     kept_.append(text, copied, std::string::npos);

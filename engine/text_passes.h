@@ -57,7 +57,7 @@ struct THtmlPasses {
     THtmlPasses();
 
     // "<body ...>" in any letter case becomes "<BODY>".
-    bool BodyTag(std::string& text) { return bodyTag.ReplaceAll(text); }
+    bool BodyTag(std::string& text);
     // "{\cf11 ...}" groups (an optional \ul) become their text.
     bool Colour11Groups(std::string& text) { return colour11Groups.ReplaceAll(text); }
     // "<U>a_b</U>" loses the underline tags when the text has an underscore.

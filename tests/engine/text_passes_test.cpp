@@ -269,6 +269,42 @@ TEST(HtmlPassesTest, BodyTagColourGroupsAndUnderlines) {
     }
 }
 
+// The body-tag pass is written out by hand; on any text it gives what its
+// pattern gives: every letter case, tags that never close, long tags, texts
+// around and above the first search window.
+TEST(HtmlPassesTest, BodyTagsAgreeWithTheirPattern) {
+    const std::vector<std::string> parts = {"<body", "<BODY", "<BoDy", "<bod", "y", ">", "<", " bgcolor=x", "\n",
+                                            "body", "<body>", "x", "\xC9", "<p>", "</body>", "<b\xF3" "dy"};
+    THtmlPasses passes;
+    TPcreRegEx pattern(kBodyTagPattern, preCaseLess, kBodyTagReplacement);
+    auto check = [&](const std::string& text) {
+        std::string expected = text, actual = text;
+        const bool patternReplaced = pattern.ReplaceAll(expected);
+        ASSERT_EQ(passes.BodyTag(actual), patternReplaced) << text;
+        ASSERT_EQ(actual, expected) << text;
+    };
+    std::mt19937 random(23);
+    for (int round = 0; round < 6000; ++round) {
+        ASSERT_NO_FATAL_FAILURE(check(RandomText(random, parts, 24, 12, 300)));
+    }
+    // Tags whose ">" lies about where the scan stops reading on its own, in
+    // texts on either side of the first window.
+    for (std::size_t length = 470; length < 560; length += 3) {
+        for (std::size_t attributes : {240, 245, 249, 250, 251, 252, 256, 300}) {
+            std::string text = "<Body" + std::string(attributes, 'a') + ">";
+            text += std::string(length > text.size() ? length - text.size() : 0, 'y');
+            ASSERT_NO_FATAL_FAILURE(check(text));
+            ASSERT_NO_FATAL_FAILURE(check(std::string(length / 2, 'z') + text));
+            text.erase(text.find('>'), 1);
+            ASSERT_NO_FATAL_FAILURE(check(text));
+        }
+    }
+    std::string unclosed;
+    for (int i = 0; i < 100000; ++i) unclosed += "<body";
+    ASSERT_NO_FATAL_FAILURE(check(unclosed));
+    ASSERT_NO_FATAL_FAILURE(check(unclosed + ">"));
+}
+
 TEST(HtmlPassesTest, FontTagsAreDeletedInAnyLetterCase) {
     THtmlPasses passes;
     std::string text = R"(<FONT face="Arial" size=2>a</font><Font>b</FoNt><fonts>c</fontx>)";
