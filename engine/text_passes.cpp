@@ -23,7 +23,8 @@ THtmlPasses::THtmlPasses()
       colour11Groups(kColour11Pattern, preCaseLess, kColour11Replacement),
       underlines(kUnderlinePattern, preCaseLess, kUnderlineReplacement),
       fontTags(kFontTagPattern, preCaseLess, ""),
-      emptyParagraphs(kEmptyParagraphPattern, preCaseLess, "") {
+      emptyParagraphs(kEmptyParagraphPattern, preCaseLess, ""),
+      bodyOpen_("<body", true) {
     bodyTag.SetRequiredLiteral("<body");
     colour11Groups.SetRequiredLiteral("{\\cf11");
     underlines.SetRequiredLiteral("<U>");
@@ -293,15 +294,12 @@ bool THtmlPasses::EmptyParagraphs(std::string& text) {
 // kBodyTagPattern written out (see TAttemptView for when the pattern decides
 // instead): "<body" in either case up to the next ">" becomes "<BODY>". The
 // run of non-">" bytes ends at the first ">", which must follow it, so an
-// attempt has one way to a match.
+// attempt has one way to a match. An attempt anywhere but at "<body" fails
+// within five bytes, so only those are made.
 bool THtmlPasses::BodyTag(std::string& text) {
     std::size_t copied = 0;
     bool replaced = false;
-    // (c | 0x20) is the letter itself for exactly its two cases.
-    auto is = [&text](std::size_t at, char lower) { return (text[at] | 0x20) == lower; };
-    for (std::size_t at = text.find('<'); at != std::string::npos; at = text.find('<', at + 1)) {
-        if (text.size() - at < 5) break;
-        if (!is(at + 1, 'b') || !is(at + 2, 'o') || !is(at + 3, 'd') || !is(at + 4, 'y')) continue;
+    for (std::size_t at = bodyOpen_.Find(text); at != std::string::npos; at = bodyOpen_.Find(text, at + 1)) {
         TAttemptView view(text, at);
         const std::size_t close = view.Run(at + 5, kTagEndStops.bytes);
         if (view.Beyond()) return bodyTag.ReplaceAll(text);

@@ -72,6 +72,7 @@ struct THtmlPasses {
 
 private:
     std::string kept_;  // the text without its font tags or empty paragraphs, reused
+    TLiteralSearch bodyOpen_;  // "<body" in either case
 };
 
 // The passes of the Bible path, before the RTF conversion.
