@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -83,6 +85,22 @@ namespace {
 //     second-tier run of at most 2 * kFirstSpan bytes, and the next such
 //     attempt lies beyond the next window, more than kFirstWindow -
 //     kFirstSpan bytes further on: the budget, over a MiB, is never spent.
+// The few bytes that end a run of a pattern's character class.
+struct TStops {
+    std::uint64_t repeated[3] = {};  // each byte in all eight bytes of a word
+    std::size_t count = 0;
+    bool bytes[256] = {};
+    explicit constexpr TStops(std::string_view stops) {
+        for (const char c : stops) {
+            bytes[static_cast<unsigned char>(c)] = true;
+            repeated[count++] = 0x0101010101010101u * static_cast<unsigned char>(c);
+        }
+    }
+};
+constexpr TStops kItalicWordStops("\\{}");   // [^\\{}]
+constexpr TStops kItalicGroupStops("}]");      // [^}\]]
+constexpr TStops kTagEndStops(">");            // [^>]
+
 // So a scan reads each attempt through a TAttemptView, reading every byte the
 // pattern's attempt reads (or more), and gives the text to the pattern when an
 // attempt of a long text would read further.
@@ -107,6 +125,28 @@ public:
         if (at >= end_ && end_ < text_.size()) beyond_ = true;
         return at;
     }
+    // The same for a run ended by one of `stops`, eight bytes at a time
+    // while they lie in the view: in (x - 0x01...) & ~x & 0x80... the
+    // lowest flagged byte is the first zero byte of x, so the lowest flagged
+    // byte over the stops is the first stop.
+    std::size_t Run(std::size_t from, const TStops& stops) {
+        constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
+        std::size_t at = from;
+        for (; at + 8 <= end_; at += 8) {
+            std::uint64_t word;
+            std::memcpy(&word, text_.data() + at, 8);
+            std::uint64_t found = 0;
+            for (std::size_t k = 0; k < stops.count; ++k) {
+                const std::uint64_t x = word ^ stops.repeated[k];
+                found |= (x - kOnes) & ~x & kHighs;
+            }
+            if (found) {
+                if constexpr (std::endian::native == std::endian::little) return at + std::countr_zero(found) / 8;
+                return at + std::countl_zero(found) / 8;
+            }
+        }
+        return Run(at, stops.bytes);
+    }
     // True when the attempt read past the view into the rest of the text.
     bool Beyond() const { return beyond_; }
 
@@ -115,17 +155,6 @@ private:
     std::size_t end_;
     bool beyond_ = false;
 };
-
-// The bytes that end a run of a pattern's character class.
-struct TStops {
-    bool bytes[256] = {};
-    explicit constexpr TStops(std::string_view stops) {
-        for (const char c : stops) bytes[static_cast<unsigned char>(c)] = true;
-    }
-};
-constexpr TStops kItalicWordStops("\\{}");   // [^\\{}]
-constexpr TStops kItalicGroupStops("}]");      // [^}\]]
-constexpr TStops kTagEndStops(">");            // [^>]
 
 // A match of a scan: the bytes it covers and the bytes of its group.
 struct TScanMatch {
@@ -139,7 +168,7 @@ struct TScanMatch {
 // The first way (blank, then bracket, taken before left out) whose run is
 // not empty gives the group.
 bool ItalicTail(TAttemptView& view, std::size_t at, TScanMatch& match) {
-    const std::size_t stop = view.Run(at, kItalicGroupStops.bytes);
+    const std::size_t stop = view.Run(at, kItalicGroupStops);
     const int c = view.At(stop);
     if (c < 0) return false;
     if (c == '}') {
@@ -169,7 +198,7 @@ bool ItalicTail(TAttemptView& view, std::size_t at, TScanMatch& match) {
 bool ItalicAttempt(TAttemptView& view, std::size_t at, TScanMatch& match) {
     auto isI = [](int c) { return c == 'i' || c == 'I'; };
     if (view.At(at + 1) != '\\') return false;
-    const std::size_t word = view.Run(at + 2, kItalicWordStops.bytes);
+    const std::size_t word = view.Run(at + 2, kItalicWordStops);
     if (view.At(word) == '\\' && isI(view.At(word + 1)) && ItalicTail(view, word + 2, match)) return true;
     return isI(view.At(at + 2)) && ItalicTail(view, at + 3, match);
 }
@@ -301,7 +330,7 @@ bool THtmlPasses::BodyTag(std::string& text) {
     bool replaced = false;
     for (std::size_t at = bodyOpen_.Find(text); at != std::string::npos; at = bodyOpen_.Find(text, at + 1)) {
         TAttemptView view(text, at);
-        const std::size_t close = view.Run(at + 5, kTagEndStops.bytes);
+        const std::size_t close = view.Run(at + 5, kTagEndStops);
         if (view.Beyond()) return bodyTag.ReplaceAll(text);
         if (close == text.size()) break;  // no ">" in the rest of the text
         if (!replaced) {
