@@ -70,22 +70,7 @@ bool THtmlPasses::FontTags(std::string& text) {
 
 namespace {
 
-// When a scan may stand for its pattern. TPcreRegEx gives the pattern's
-// unbounded result unless a limit stops it, and then the text stays as it
-// was; a scan that replaces a pattern must give that too. The patterns
-// written out below have no unbounded backtracking (their repeats are
-// possessive, or end where the next item cannot start, and they have a few
-// optional items), so a run spends a few steps per start position, far below
-// PCRE2's match limit, and a limit can only come from the second search tier:
-//   - a text of at most kFirstWindow bytes is searched in one run, with no
-//     second tier at all;
-//   - in a longer text, when every attempt reads at most kFirstSpan bytes
-//     from its start, an attempt that reaches the end of a first-tier window
-//     starts fewer than kFirstSpan bytes before it, is decided by one
-//     second-tier run of at most 2 * kFirstSpan bytes, and the next such
-//     attempt lies beyond the next window, more than kFirstWindow -
-//     kFirstSpan bytes further on: the budget, over a MiB, is never spent.
-// The few bytes that end a run of a pattern's character class.
+// The bytes, three at most, that end a run of a pattern's character class.
 struct TStops {
     std::uint64_t repeated[3] = {};  // each byte in all eight bytes of a word
     std::size_t count = 0;
@@ -101,6 +86,21 @@ constexpr TStops kItalicWordStops("\\{}");   // [^\\{}]
 constexpr TStops kItalicGroupStops("}]");      // [^}\]]
 constexpr TStops kTagEndStops(">");            // [^>]
 
+// When a scan may stand for its pattern. TPcreRegEx gives the pattern's
+// unbounded result unless a limit stops it, and then the text stays as it
+// was; a scan that replaces a pattern must give that too. The patterns
+// written out below have no unbounded backtracking (their repeats are
+// possessive, or end where the next item cannot start, and they have a few
+// optional items), so a run spends a few steps per start position, far below
+// PCRE2's match limit, and a limit can only come from the second search tier:
+//   - a text of at most kFirstWindow bytes is searched in one run, with no
+//     second tier at all;
+//   - in a longer text, when every attempt reads at most kFirstSpan bytes
+//     from its start, an attempt that reaches the end of a first-tier window
+//     starts fewer than kFirstSpan bytes before it, is decided by one
+//     second-tier run of at most 2 * kFirstSpan bytes, and the next such
+//     attempt lies beyond the next window, more than kFirstWindow -
+//     kFirstSpan bytes further on: the budget, over a MiB, is never spent.
 // So a scan reads each attempt through a TAttemptView, reading every byte the
 // pattern's attempt reads (or more), and gives the text to the pattern when an
 // attempt of a long text would read further.
