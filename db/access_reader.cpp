@@ -25,6 +25,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -155,9 +156,10 @@ RawValue CurrentValue(MdbHandle* mdb, MdbTableDef* table, int column) {
 // table. A row starts at its own offset and ends where the row before it
 // starts (row 0 at the end of the page); an offset's top three bits are
 // flags. Returns false for anything unusual (no mapping, a page past the
-// end, a row the page does not have, a flagged or reversed row) and leaves
-// such rows to libmdb, which then decides them as before. For a sound row
-// both give the same bytes; this one skips libmdb's copying of three pages.
+// end, a row the page does not have, a flagged, empty or reversed row) and
+// leaves such rows to libmdb, which then decides them as before. For a
+// sound row both give the same bytes; this one skips libmdb's copying of
+// three pages.
 bool FindMappedRow(const RawValue& v, uint32_t pgRow, const unsigned char*& p, size_t& n) {
     if (!v.mappedFile) return false;
     constexpr uint16_t kOffsetMask = 0x1fff;
@@ -172,7 +174,7 @@ bool FindMappedRow(const RawValue& v, uint32_t pgRow, const unsigned char*& p, s
     const uint16_t rawStart = ReadLe16(pg + countAt + 2 + 2 * row);
     if (rawStart & ~kOffsetMask) return false;
     const size_t stop = row == 0 ? pageSize : ReadLe16(pg + countAt + 2 * row) & kOffsetMask;
-    if (rawStart > stop || stop > pageSize) return false;
+    if (rawStart >= stop || stop > pageSize) return false;
     p = pg + rawStart;
     n = stop - rawStart;
     return true;
@@ -472,6 +474,12 @@ private:
 
 }  // namespace
 
+namespace {
+std::atomic<bool> g_mapAccessFiles{true};
+}  // namespace
+
+void SetAccessFileMapping(bool enabled) { g_mapAccessFiles = enabled; }
+
 std::unique_ptr<TDatabaseBackend> OpenAccessDatabase(const std::string& path, uint64_t fileSize) {
     TFileDescriptor file;
     file.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -501,7 +509,8 @@ std::unique_ptr<TDatabaseBackend> OpenAccessDatabase(const std::string& path, ui
     // instead of a seek and a read each; a file that cannot be mapped (an
     // odd file system) is read through libmdb's own stream. Opened without
     // MDB_WRITABLE, libmdb never writes to the buffer.
-    TReadOnlyMapping mapping(file.fd, static_cast<size_t>(fileSize));
+    TReadOnlyMapping mapping = g_mapAccessFiles ? TReadOnlyMapping(file.fd, static_cast<size_t>(fileSize))
+                                                : TReadOnlyMapping();
     MdbHandle* mdb = mapping.Data() ? mdb_open_buffer(mapping.Data(), mapping.Size(), MDB_NOFLAGS)
                                     : mdb_open(path.c_str(), MDB_NOFLAGS);
     if (!mdb) throw Error("Unrecognized database format " + Quoted(path) + ".");

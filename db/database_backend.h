@@ -42,6 +42,10 @@ public:
 // Opens an Access database; `fileSize` is the size the caller found. Throws
 // Error with the open-failure texts of access_reader.h.
 std::unique_ptr<TDatabaseBackend> OpenAccessDatabase(const std::string& path, uint64_t fileSize);
+// Whether Access files opened from now on are mapped into memory (the
+// default) or read through libmdb's own file stream, as a file that cannot
+// be mapped is. Both must read the same values; tests compare them.
+void SetAccessFileMapping(bool enabled);
 
 // Opens a SQLite database read-only without ever writing to it or beside it.
 std::unique_ptr<TDatabaseBackend> OpenSqliteDatabase(const std::string& path);
