@@ -86,31 +86,39 @@ void TRDRTFDocumentBuilder::OnText(const TRDRTFReader& reader, std::string_view 
     const int32_t styleNo = TextStyleFor(reader);
     const int32_t paraNo = position == rtf_ts_NewPara ? ParaStyleFor(reader) : ParaNoOfLast();
 
-    text_.clear();
-    const size_t spaces = static_cast<size_t>(std::max<int16_t>(style_->SpacesInTab, 0));
-    for (size_t at = 0; at < text.size();) {
-        const size_t tab = text.find('\t', at);
-        if (tab == std::string_view::npos) {
-            text_.append(text.substr(at));
-            break;
-        }
-        text_.append(text.substr(at, tab - at));
-        text_.append(spaces, ' ');
-        at = tab + 1;
-    }
     TRDTextItemInfo item(styleNo, paraNo);
-    if (style_->TextStyles.Items(styleNo).Unicode) {
-        // Text of a Unicode style is stored as UTF-16LE; the reader's runs
-        // are in the ANSI code page whatever the font.
-        const std::u16string wide = CodePageToUtf16(text_, kAnsiCodePage);
+    // The run as it is stored: tabs expanded to spaces, and in UTF-16LE for
+    // a Unicode style. A run that needs neither is stored from the reader's
+    // text itself.
+    std::string_view run = text;
+    const bool unicode = style_->TextStyles.Items(styleNo).Unicode;
+    if (unicode || text.find('\t') != std::string_view::npos) {
         text_.clear();
-        for (char16_t u : wide) AppendLe16(text_, u);
-        item.SetFlag(rdifUnicode);
+        const size_t spaces = static_cast<size_t>(std::max<int16_t>(style_->SpacesInTab, 0));
+        for (size_t at = 0; at < text.size();) {
+            const size_t tab = text.find('\t', at);
+            if (tab == std::string_view::npos) {
+                text_.append(text.substr(at));
+                break;
+            }
+            text_.append(text.substr(at, tab - at));
+            text_.append(spaces, ' ');
+            at = tab + 1;
+        }
+        if (unicode) {
+            // Text of a Unicode style is stored as UTF-16LE; the reader's
+            // runs are in the ANSI code page whatever the font.
+            const std::u16string wide = CodePageToUtf16(text_, kAnsiCodePage);
+            text_.clear();
+            for (char16_t u : wide) AppendLe16(text_, u);
+            item.SetFlag(rdifUnicode);
+        }
+        run = text_;
     }
 
-    if (AppendToLastRun(text_, item, position)) return;
-    InsertRunItem(text_, item, nullptr, position, false, false);
-    if (!text_.empty() && item.IsText() && !tables_.CurrentCell()) {
+    if (AppendToLastRun(run, item, position)) return;
+    InsertRunItem(run, item, nullptr, position, false, false);
+    if (!run.empty() && item.IsText() && !tables_.CurrentCell()) {
         lastRun_ = LastRun{target_->ItemCount() - 1, styleNo};
     }
 }
