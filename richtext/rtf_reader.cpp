@@ -749,7 +749,7 @@ uint8_t TRDRTFReader::Emit(TRDRTFPosition& n) {
 // ---------------------------------------------------------------------------
 // Tables and markers
 
-void TRDRTFReader::AdjustTableLevel(bool closeTables) {
+void TRDRTFReader::AdjustTableLevelTo(bool closeTables) {
     const TRDRTFParaProperties& para = state_.ParaProps;
     if (para.Positioned) return;
     int32_t target = 0;

@@ -288,7 +288,14 @@ private:
     uint8_t DispatchUnknownWord();
     uint8_t Emit(TRDRTFPosition& n);
     uint8_t Flush(bool closeTables, bool adjustTables) { return AddChar(0, closeTables, adjustTables); }
-    void AdjustTableLevel(bool closeTables);
+    // Opens (and with `closeTables` closes) tables until the level is the
+    // paragraph's. Outside every table, in a paragraph outside them, there
+    // is nothing to do, and that is checked here, where it is cheapest.
+    void AdjustTableLevel(bool closeTables) {
+        if (tableLevel_ == 0 && !state_.ParaProps.InTable) return;
+        AdjustTableLevelTo(closeTables);
+    }
+    void AdjustTableLevelTo(bool closeTables);
     void TableEvent(TRDRTFTableEventKind kind);
     void NotifyMarkerUpdate();
     uint8_t ChangeDestination(uint8_t request, int32_t param);
