@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "platform/error.h"
 
 namespace tovra {
@@ -54,6 +56,30 @@ TEST(EntriesTest, NormalizedTextIsTheJoinedTextOfItsLines) {
         std::string appended = "x\r\n";
         AppendNormalizedText(text, appended);
         ASSERT_EQ(appended, JoinedText(SplitLines("x\r\n" + text))) << testing::PrintToString(text);
+    }
+}
+
+// Long texts with breaks of every kind, NULs and long runs without either,
+// so that the checks of many bytes at once meet them at every position.
+TEST(EntriesTest, LongTextsNormalizeAsTheirLinesJoin) {
+    std::mt19937 random(5);
+    const char specials[] = {'\r', '\n', '\0'};
+    for (int round = 0; round < 20000; ++round) {
+        std::string text(random() % 80, 'a');
+        const int marks = static_cast<int>(random() % 6);
+        for (int i = 0; i < marks && !text.empty(); ++i) {
+            const size_t at = random() % text.size();
+            if (random() % 3 == 0) {
+                text.replace(at, 1, "\r\n");
+            } else {
+                text[at] = specials[random() % (round % 7 == 0 ? 3 : 2)];
+            }
+        }
+        const std::string expected = JoinedText(SplitLines(text));
+        std::string normal = text;
+        NormalizeText(normal);
+        ASSERT_EQ(normal, expected) << testing::PrintToString(text);
+        ASSERT_EQ(HasNormalLineBreaks(text), text == expected) << testing::PrintToString(text);
     }
 }
 
