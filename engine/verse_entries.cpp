@@ -4,6 +4,7 @@
 #include "engine/verse_entries.h"
 
 #include <charconv>
+#include <utility>
 
 #include "refbible/module.h"
 
@@ -34,7 +35,7 @@ std::string FormatReference(const std::string& book, int32_t chapter, int32_t ve
 // lookup on every row does.
 class TCachedField {
 public:
-    TCachedField(TAccessTable& table, const std::string& name) : table_(table), name_(name) {}
+    TCachedField(TAccessTable& table, std::string name) : table_(table), name_(std::move(name)) {}
     const TAccessField& operator*() {
         if (!field_) field_ = &table_.FieldByName(name_);
         return *field_;
@@ -43,7 +44,7 @@ public:
 
 private:
     TAccessTable& table_;
-    const std::string& name_;
+    std::string name_;
     const TAccessField* field_ = nullptr;
 };
 
