@@ -14,19 +14,6 @@ int32_t RtfHalfPointsToPoints(int32_t halfPoints) {
     return q;
 }
 
-void TRDRTFCharProperties::Assign(const TRDRTFCharProperties& s) {
-    Hidden = s.Hidden;
-    Size = s.Size;
-    Color = s.Color;
-    BackColor = s.BackColor;
-    FontIndex = s.FontIndex;
-    Style = s.Style;
-    StyleEx = s.StyleEx;
-    CharScale = s.CharScale;
-    VShift = s.VShift;
-    CharSpacing = s.CharSpacing;
-}
-
 TRDRTFBorderSide& TRDRTFParaBorder::Side(int index) {
     auto& side = Sides[static_cast<size_t>(index & 3)];
     if (!side) side.emplace();
@@ -86,7 +73,7 @@ void TRDRTFSectionProperties::Reset() {
     DefaultMarkers.reset();
 }
 
-void TRDRTFSectionProperties::Assign(const TRDRTFSectionProperties& s) {
+void TRDRTFSectionProperties::AssignWithMarkers(const TRDRTFSectionProperties& s) {
     if (this == &s) return;
     ColumnCount = s.ColumnCount;
     BreakType = s.BreakType;

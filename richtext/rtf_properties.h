@@ -73,8 +73,20 @@ struct TRDRTFCharProperties {
 
     // Every field to its default; the font is index 0, not the deff font.
     void Reset() { *this = TRDRTFCharProperties(); }
-    // Copies every field except FontNameOverride.
-    void Assign(const TRDRTFCharProperties& source);
+    // Copies every field except FontNameOverride. (In line: the reader
+    // copies character formatting twice for every group.)
+    void Assign(const TRDRTFCharProperties& s) {
+        Hidden = s.Hidden;
+        Size = s.Size;
+        Color = s.Color;
+        BackColor = s.BackColor;
+        FontIndex = s.FontIndex;
+        Style = s.Style;
+        StyleEx = s.StyleEx;
+        CharScale = s.CharScale;
+        VShift = s.VShift;
+        CharSpacing = s.CharSpacing;
+    }
 };
 
 struct TRDRTFBorderSide {
@@ -179,7 +191,17 @@ struct TRDRTFSectionProperties {
     // Defaults; the default markers are removed.
     void Reset();
     // Copies everything except HeaderY and FooterY; default markers deeply.
-    void Assign(const TRDRTFSectionProperties& source);
+    // (In line for the common case of no default markers on either side:
+    // the reader copies section formatting twice for every group.)
+    void Assign(const TRDRTFSectionProperties& source) {
+        if (DefaultMarkers || source.DefaultMarkers) return AssignWithMarkers(source);
+        ColumnCount = source.ColumnCount;
+        BreakType = source.BreakType;
+        PageNumberX = source.PageNumberX;
+        PageNumberY = source.PageNumberY;
+        PageNumberFormat = source.PageNumberFormat;
+    }
+    void AssignWithMarkers(const TRDRTFSectionProperties& source);
     // The default markers, created when missing.
     TRDRTFDefaultMarkers& EnsureDefaultMarkers();
 };
