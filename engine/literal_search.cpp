@@ -57,6 +57,20 @@ std::size_t TLiteralSearch::Find(std::string_view text, std::size_t from) const 
         }
         return k == m;
     };
+    // A byte that alone starts every occurrence is found with memchr, the
+    // fastest way while the byte is rare. After a few starts that led
+    // nowhere (a "<" in HTML), the rest is scanned two bytes at a time.
+    if (onlyFirst_ >= 0) {
+        constexpr int kMissesBeforePairScan = 4;
+        for (int misses = 0; !pairScan_ || misses < kMissesBeforePairScan; ++misses) {
+            if (i > last) return std::string_view::npos;
+            const void* hit = std::memchr(bytes + i, onlyFirst_, last - i + 1);
+            if (!hit) return std::string_view::npos;
+            i = static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - bytes);
+            if (matchesAt(i)) return i;
+            ++i;
+        }
+    }
 #if defined(__SSE2__)
     if (pairScan_) {
         const __m128i f0 = _mm_set1_epi8(static_cast<char>(firstPair_[0]));
