@@ -17,6 +17,50 @@ namespace tovra {
 
 using namespace text_pass;
 
+namespace {
+
+// A text rebuilt with some of its spans replaced, into a buffer the caller
+// keeps. Nothing is copied before the first replacement, so a text with
+// none costs only its search.
+class TSplice {
+public:
+    TSplice(std::string_view source, std::string& out) : source_(source), out_(out) {}
+
+    // Keeps the source up to `at`, drops it from there to `end` and returns
+    // the buffer, for the replacement to be appended.
+    std::string& Replace(std::size_t at, std::size_t end) {
+        if (!started_) {
+            out_.clear();
+            out_.reserve(source_.size() + source_.size() / 8);
+            started_ = true;
+        }
+        out_.append(source_.substr(copied_, at - copied_));
+        copied_ = end;
+        return out_;
+    }
+    // Appends the rest of the source. False, with the buffer untouched, when
+    // nothing was replaced.
+    bool Finish() {
+        if (started_) out_.append(source_.substr(copied_));
+        return started_;
+    }
+    // Finish, and the rebuilt text takes the place of `source`, the text
+    // this splice was made from.
+    bool FinishInto(std::string& source) {
+        if (!Finish()) return false;
+        source.swap(out_);
+        return true;
+    }
+
+private:
+    std::string_view source_;
+    std::string& out_;
+    std::size_t copied_ = 0;
+    bool started_ = false;
+};
+
+}  // namespace
+
 // Every pass names the fixed string that each of its matches contains, so
 // that texts without it are not searched at all; the string is part of the
 // pattern beside it and must change with it.
@@ -45,27 +89,17 @@ bool THtmlPasses::FontTags(std::string& text) {
         return (text[at] | 0x20) == 'f' && (text[at + 1] | 0x20) == 'o' && (text[at + 2] | 0x20) == 'n' &&
                (text[at + 3] | 0x20) == 't';
     };
-    std::size_t copied = 0;
-    bool replaced = false;
+    TSplice splice(text, kept_);
     for (std::size_t at = text.find('<'); at != std::string::npos; at = text.find('<', at + 1)) {
         std::size_t name = at + 1;
         if (name < text.size() && text[name] == '/') ++name;
         if (!isFont(name)) continue;
         const std::size_t close = text.find('>', name + 4);
         if (close == std::string::npos) return fontTags.ReplaceAll(text);
-        if (!replaced) {
-            kept_.clear();
-            kept_.reserve(text.size());
-            replaced = true;
-        }
-        kept_.append(text, copied, at - copied);
-        copied = close + 1;
+        splice.Replace(at, close + 1);
         at = close;
     }
-    if (!replaced) return false;
-    kept_.append(text, copied, std::string::npos);
-    text.swap(kept_);
-    return true;
+    return splice.FinishInto(text);
 }
 
 namespace {
@@ -210,30 +244,20 @@ bool ItalicAttempt(TAttemptView& view, std::size_t at, TScanMatch& match) {
 // search resumes after the match it replaced. The letter "i" is the only
 // letter of the pattern; its other case in the ANSI tables is "I" alone.
 bool TBiblePasses::ItalicGroups(std::string& text) {
-    std::size_t copied = 0;
-    bool replaced = false;
+    TSplice splice(text, replaced_);
     for (std::size_t at = text.find('{'); at != std::string::npos; at = text.find('{', at + 1)) {
         TAttemptView view(text, at);
         TScanMatch match;
         const bool found = ItalicAttempt(view, at, match);
         if (view.Beyond()) return italicGroups.ReplaceAll(text);
         if (!found) continue;
-        if (!replaced) {
-            replaced_.clear();
-            replaced_.reserve(text.size());
-            replaced = true;
-        }
-        replaced_.append(text, copied, at - copied);
-        replaced_ += '[';
-        replaced_.append(text, match.groupStart, match.groupEnd - match.groupStart);
-        replaced_ += ']';
-        copied = match.end;
+        std::string& out = splice.Replace(at, match.end);
+        out += '[';
+        out.append(text, match.groupStart, match.groupEnd - match.groupStart);
+        out += ']';
         at = match.end - 1;
     }
-    if (!replaced) return false;
-    replaced_.append(text, copied, std::string::npos);
-    text.swap(replaced_);
-    return true;
+    return splice.FinishInto(text);
 }
 
 namespace {
@@ -294,8 +318,7 @@ bool THtmlPasses::EmptyParagraphs(std::string& text) {
         }
         return std::string::npos;
     };
-    std::size_t copied = 0;
-    bool replaced = false;
+    TSplice splice(text, kept_);
     for (std::size_t at = findOpen(0); at != std::string::npos;) {
         TAttemptView view(text, at);
         std::size_t end = 0;
@@ -305,19 +328,10 @@ bool THtmlPasses::EmptyParagraphs(std::string& text) {
             at = findOpen(at + 3);
             continue;
         }
-        if (!replaced) {
-            kept_.clear();
-            kept_.reserve(text.size());
-            replaced = true;
-        }
-        kept_.append(text, copied, at - copied);
-        copied = end;
+        splice.Replace(at, end);
         at = findOpen(end);
     }
-    if (!replaced) return false;
-    kept_.append(text, copied, std::string::npos);
-    text.swap(kept_);
-    return true;
+    return splice.FinishInto(text);
 }
 
 // kBodyTagPattern written out (see TAttemptView for when the pattern decides
@@ -326,27 +340,16 @@ bool THtmlPasses::EmptyParagraphs(std::string& text) {
 // attempt has one way to a match. An attempt anywhere but at "<body" fails
 // within five bytes, so only those are made.
 bool THtmlPasses::BodyTag(std::string& text) {
-    std::size_t copied = 0;
-    bool replaced = false;
+    TSplice splice(text, kept_);
     for (std::size_t at = bodyOpen_.Find(text); at != std::string::npos; at = bodyOpen_.Find(text, at + 1)) {
         TAttemptView view(text, at);
         const std::size_t close = view.Run(at + 5, kTagEndStops);
         if (view.Beyond()) return bodyTag.ReplaceAll(text);
         if (close == text.size()) break;  // no ">" in the rest of the text
-        if (!replaced) {
-            kept_.clear();
-            kept_.reserve(text.size());
-            replaced = true;
-        }
-        kept_.append(text, copied, at - copied);
-        kept_ += kBodyTagReplacement;
-        copied = close + 1;
+        splice.Replace(at, close + 1) += kBodyTagReplacement;
         at = close;
     }
-    if (!replaced) return false;
-    kept_.append(text, copied, std::string::npos);
-    text.swap(kept_);
-    return true;
+    return splice.FinishInto(text);
 }
 
 TBiblePasses::TBiblePasses()
@@ -368,8 +371,7 @@ namespace {
 bool ReplaceNumbered(std::string_view text, std::string_view open, char close, std::string_view newOpen,
                      char newClose, std::string& out) {
     const AnsiCharTables& ansi = AnsiCharTables::Get();
-    std::size_t copied = 0;
-    bool replaced = false;
+    TSplice splice(text, out);
     const char first = open.front();
     const std::string_view rest = open.substr(1);
     for (std::size_t at = 0; at < text.size(); ++at) {
@@ -381,20 +383,10 @@ bool ReplaceNumbered(std::string_view text, std::string_view open, char close, s
         std::size_t end = digits;
         while (end < text.size() && ansi.IsDigit(static_cast<unsigned char>(text[end]))) ++end;
         if (end == digits || end == text.size() || text[end] != close) continue;
-        if (!replaced) {
-            out.clear();
-            out.reserve(text.size() + text.size() / 8);
-            replaced = true;
-        }
-        out.append(text.substr(copied, at - copied));
-        out.append(newOpen);
-        out.append(text.substr(digits, end - digits));
-        out += newClose;
-        copied = end + 1;
+        splice.Replace(at, end + 1).append(newOpen).append(text.substr(digits, end - digits)) += newClose;
         at = end;  // the loop steps past the closing character
     }
-    if (replaced) out.append(text.substr(copied));
-    return replaced;
+    return splice.Finish();
 }
 
 constexpr std::string_view kMarkOpen = "\\u";
@@ -448,20 +440,10 @@ std::string ExtractBody(std::string_view text) {
 bool ReplaceTextIgnoringCase(std::string& text, const TLiteralSearch& find, std::string_view replacement,
                              std::string& scratch) {
     if (find.Empty()) return false;
-    std::size_t i = find.Find(text);
-    if (i == std::string_view::npos) return false;
-    scratch.clear();
-    scratch.reserve(text.size() + text.size() / 8);
-    std::size_t copied = 0;
-    do {
-        scratch.append(text, copied, i - copied);
-        scratch.append(replacement);
-        copied = i + find.Size();
-        i = find.Find(text, copied);
-    } while (i != std::string_view::npos);
-    scratch.append(text, copied, std::string::npos);
-    text.swap(scratch);
-    return true;
+    TSplice splice(text, scratch);
+    for (std::size_t i = find.Find(text); i != std::string_view::npos; i = find.Find(text, i + find.Size()))
+        splice.Replace(i, i + find.Size()).append(replacement);
+    return splice.FinishInto(text);
 }
 
 bool ReplaceParagraphMarkup(std::string& text, std::string& scratch) {
@@ -479,8 +461,7 @@ bool ReplaceParagraphMarkup(std::string& text, std::string& scratch) {
         return from >= text.size() ? std::string::npos : text.find(c, from);
     };
     std::size_t tag = next('<', 0), backslash = next('\\', 0);
-    std::size_t copied = 0;
-    bool replaced = false;
+    TSplice splice(text, scratch);
     while (tag != std::string::npos || backslash != std::string::npos) {
         const std::size_t at = std::min(tag, backslash);
         std::string_view found, replacement;
@@ -493,23 +474,13 @@ bool ReplaceParagraphMarkup(std::string& text, std::string& scratch) {
         }
         std::size_t resume = at + 1;
         if (!found.empty()) {
-            if (!replaced) {
-                scratch.clear();
-                scratch.reserve(text.size() + text.size() / 8);
-                replaced = true;
-            }
-            scratch.append(text, copied, at - copied);
-            scratch.append(replacement);
-            copied = at + found.size();
-            resume = copied;
+            resume = at + found.size();
+            splice.Replace(at, resume).append(replacement);
         }
         if (tag != std::string::npos && tag < resume) tag = next('<', resume);
         if (backslash != std::string::npos && backslash < resume) backslash = next('\\', resume);
     }
-    if (!replaced) return false;
-    scratch.append(text, copied, std::string::npos);
-    text.swap(scratch);
-    return true;
+    return splice.FinishInto(text);
 }
 
 std::string ReplaceTextIgnoringCase(std::string_view text, std::string_view find, std::string_view replacement) {
