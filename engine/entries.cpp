@@ -129,20 +129,6 @@ bool EndsWithBreak(std::string_view text) {
 
 }  // namespace
 
-bool HasNormalLineBreaks(std::string_view text) {
-    const char* p = text.data();
-    const size_t n = text.size();
-    if (n == 0) return true;
-    if (n < 2 || p[n - 2] != '\r' || p[n - 1] != '\n') return false;
-    return HasOnlyCrLfBreaks(p, n);
-}
-
-void NormalizeLineBreaks(std::string& text, std::vector<std::string>& scratch) {
-    if (HasNormalLineBreaks(text)) return;
-    SplitLines(text, scratch);
-    JoinedText(scratch, text);
-}
-
 void AppendNormalizedText(std::string_view more, std::string& text) {
     if (const void* nul = more.empty() ? nullptr : std::memchr(more.data(), '\0', more.size()))
         more = more.substr(0, static_cast<size_t>(static_cast<const char*>(nul) - more.data()));

@@ -57,14 +57,6 @@ std::vector<std::string> SplitLines(std::string_view text);
 std::string JoinedText(const std::vector<std::string>& lines);
 void JoinedText(const std::vector<std::string>& lines, std::string& out);
 
-// True when splitting the text into lines and joining them again gives the
-// text itself: it holds no NUL byte, every CR is followed by LF, every LF
-// follows a CR, and it is empty or ends with CR LF.
-bool HasNormalLineBreaks(std::string_view text);
-// Replaces `text` by the joined text of its lines (split and joined again),
-// without doing either when the text already has normal line breaks.
-// `scratch` holds the lines when they must be made.
-void NormalizeLineBreaks(std::string& text, std::vector<std::string>& scratch);
 
 // Gives `text` the joined form of its lines, the same as splitting it
 // (SplitLines) and joining the lines (JoinedText): the text up to its first
