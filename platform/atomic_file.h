@@ -53,6 +53,7 @@ private:
     std::string path_;
     std::string tempPath_;
     int fd_ = -1;
+    long long written_ = 0;  // bytes written so far
 };
 
 // The whole replacement in one call: TAtomicFile(path).Commit(content).
