@@ -20,12 +20,15 @@ TEntryConverter::TEntryConverter(TRichDoc* document)
     readerProperties_.UnmappableChar = &AppendUnicodeMarker;
 }
 
+TEntryConverter::~TEntryConverter() = default;
+
 void TEntryConverter::ConvertEntries(ModuleKind kind, EntryList& entries, bool removeFonts, bool& hasItalics,
-                                     bool& hasFootnotes, TStatusLog& log) {
+                                     bool& hasFootnotes, TStatusLog& log, size_t convertedAlready,
+                                     const std::function<void(Entry&)>& onConverted) {
     switch (kind) {
         case ModuleKind::Dictionary:
         case ModuleKind::Commentary:
-            ConvertHtmlEntries(entries, removeFonts, log);
+            ConvertHtmlEntries(entries, convertedAlready, removeFonts, log, onConverted);
             break;
         case ModuleKind::Bible:
             ConvertBibleEntries(entries, removeFonts, hasItalics, hasFootnotes, log);
@@ -43,49 +46,59 @@ void TEntryConverter::Load(std::string_view rtf) {
     LoadRtf(doc, &readerProperties_, rtf);
 }
 
+void TEntryConverter::ConvertHtmlEntries(EntryList& entries, size_t first, bool removeFonts, TStatusLog& log,
+                                         const std::function<void(Entry&)>& onConverted) {
+    log.Append("Converting RTF to HTML...");
+    size_t index = 0;
+    for (Entry& entry : entries) {
+        if (index++ < first) continue;
+        ConvertHtmlEntry(entry, removeFonts);
+        if (onConverted) onConverted(entry);
+    }
+}
+
 // Entry texts are held joined (every line followed by CR LF), and every
 // text given back to an entry is put in that form. A written page is
 // normalised before use, as the writers can put any bytes in it; the passes
 // after that neither insert nor remove a CR or an LF on its own (each match
 // they change starts and ends at a printable byte), so the page stays in
 // joined form except for the last CR LF, which stripping removed.
-void TEntryConverter::ConvertHtmlEntries(EntryList& entries, bool removeFonts, TStatusLog& log) {
-    log.Append("Converting RTF to HTML...");
-    // Every entry is converted and then cleaned up at once; the clean-up of
-    // one entry does not depend on any other, so the order of the steps per
-    // entry is that of converting all and then cleaning all.
-    THtmlPasses passes;
-    for (Entry& entry : entries) {
-        if (IsBlankText(entry.text)) continue;
-        joined_.assign(entry.text);
-        if (!StartsWithRtfHeader(joined_)) {
-            // The lines "{\rtf1" and "}" around the entry's lines.
-            joined_.insert(0, "{\\rtf1\r\n");
-            joined_ += "}\r\n";
-        }
-        MarkUnicodeEscapes(joined_);
-        Load(joined_);
-        written_.clear();
-        StringSink sink(written_);
-        RichDoc1.SaveHtml(sink, "", entry.name, "", {});
-
-        NormalizeText(written_);
-        std::string_view stripped = Stripped(written_);
-        if (stripped.empty()) {
-            entry.AssignText(written_);
-            continue;
-        }
-        work_.assign(stripped);
-        ReplaceParagraphMarkup(work_, scratch_);
-        passes.BodyTag(work_);
-        passes.Colour11Groups(work_);
-        passes.UnderlinedUnderscores(work_);
-        if (removeFonts) passes.FontTags(work_);
-        passes.EmptyParagraphs(work_);
-        UnmarkUnicodeEscapes(work_);
-        NormalizeText(work_);
-        entry.AssignText(work_);
+//
+// Every entry is converted and then cleaned up at once; the clean-up of one
+// entry does not depend on any other, so the order of the steps per entry is
+// that of converting all and then cleaning all.
+void TEntryConverter::ConvertHtmlEntry(Entry& entry, bool removeFonts) {
+    if (IsBlankText(entry.text)) return;
+    if (!htmlPasses_) htmlPasses_ = std::make_unique<THtmlPasses>();
+    THtmlPasses& passes = *htmlPasses_;
+    joined_.assign(entry.text);
+    if (!StartsWithRtfHeader(joined_)) {
+        // The lines "{\rtf1" and "}" around the entry's lines.
+        joined_.insert(0, "{\\rtf1\r\n");
+        joined_ += "}\r\n";
     }
+    MarkUnicodeEscapes(joined_);
+    Load(joined_);
+    written_.clear();
+    StringSink sink(written_);
+    RichDoc1.SaveHtml(sink, "", entry.name, "", {});
+
+    NormalizeText(written_);
+    std::string_view stripped = Stripped(written_);
+    if (stripped.empty()) {
+        entry.AssignText(written_);
+        return;
+    }
+    work_.assign(stripped);
+    ReplaceParagraphMarkup(work_, scratch_);
+    passes.BodyTag(work_);
+    passes.Colour11Groups(work_);
+    passes.UnderlinedUnderscores(work_);
+    if (removeFonts) passes.FontTags(work_);
+    passes.EmptyParagraphs(work_);
+    UnmarkUnicodeEscapes(work_);
+    NormalizeText(work_);
+    entry.AssignText(work_);
 }
 
 namespace {

@@ -4,6 +4,7 @@
 // as plain text or HTML body text, with the text passes around it.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -15,22 +16,37 @@
 
 namespace tovra {
 
+struct THtmlPasses;
+
 class TEntryConverter {
 public:
     // Converts through `document` (the window's hidden rich-text control),
     // or through a document of its own when none is given. The document
     // must outlive the converter.
     explicit TEntryConverter(TRichDoc* document = nullptr);
+    ~TEntryConverter();
 
     // Rewrites the text of every non-blank entry; names and blank entries
     // stay as they are. Sets the flags (only ever to true) on the Bible path.
+    // `convertedAlready` entries at the start of the list were converted
+    // with ConvertHtmlEntry while they were read (the HTML kinds only); they
+    // are left as they are. On the HTML path `onConverted`, when set, is
+    // called with every other entry (blank ones too) once it is final, in
+    // list order, and may take its text.
     void ConvertEntries(ModuleKind kind, EntryList& entries, bool removeFonts, bool& hasItalics,
-                        bool& hasFootnotes, TStatusLog& log);
+                        bool& hasFootnotes, TStatusLog& log, size_t convertedAlready = 0,
+                        const std::function<void(Entry&)>& onConverted = {});
+    // Converts one entry of a dictionary, topic collection or commentary
+    // exactly as ConvertEntries does, for entries converted while they are
+    // read: each entry's conversion depends only on the entries converted
+    // before it, in list order.
+    void ConvertHtmlEntry(Entry& entry, bool removeFonts);
 
     TRichDoc& Document() { return RichDoc1; }
 
 private:
-    void ConvertHtmlEntries(EntryList& entries, bool removeFonts, TStatusLog& log);
+    void ConvertHtmlEntries(EntryList& entries, size_t first, bool removeFonts, TStatusLog& log,
+                            const std::function<void(Entry&)>& onConverted);
     void ConvertBibleEntries(EntryList& entries, bool removeFonts, bool& hasItalics, bool& hasFootnotes,
                              TStatusLog& log);
     // Clears the document, resets its text and paragraph styles and loads
@@ -41,6 +57,8 @@ private:
     std::unique_ptr<TRichDoc> ownDocument_;
     TRichDoc& RichDoc1;
     TRDRTFReaderProperties readerProperties_;
+    // The passes of the HTML path, made on first use.
+    std::unique_ptr<THtmlPasses> htmlPasses_;
     // Buffers reused from entry to entry.
     std::string joined_, written_, work_, scratch_;
 };

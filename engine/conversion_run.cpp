@@ -97,8 +97,24 @@ TFileOutcome TConversionEngine::ConvertFile(const std::string& path) {
     const std::vector<std::string> tableNames = ADOConnection1.TableNames();
     ADOTable1.Close();
 
+    // Each entry is written out as soon as it is final and its text let go,
+    // so that neither a module's RTF nor its output is held whole. The
+    // entries of a dictionary or topic table are converted as they are read:
+    // each is converted and written in row order, as after reading, and
+    // neither logs anything before the conversion's own line.
+    TOutputWriter output(OutputFilePath(settings_.OutFolder(), path), path);
+    const auto writeOut = [&output](Entry& entry) {
+        output.Add(entry);
+        std::string().swap(entry.text);
+    };
+    size_t convertedWhileReading = 0;
+    const auto convertNow = [&](Entry& entry) {
+        converter_.ConvertHtmlEntry(entry, removeFonts);
+        writeOut(entry);
+        ++convertedWhileReading;
+    };
     try {
-        kind = ExtractEntries(ADOTable1, tableNames, entries, module_, log_);
+        kind = ExtractEntries(ADOTable1, tableNames, entries, module_, log_, convertNow);
     } catch (const std::exception& e) {
         log_.Append(std::string("ERROR: \"") + e.what() + "\"");
         return TFileOutcome::Failed;
@@ -108,8 +124,14 @@ TFileOutcome TConversionEngine::ConvertFile(const std::string& path) {
         return TFileOutcome::Failed;
     }
 
-    converter_.ConvertEntries(kind, entries, removeFonts, hasItalics, hasFootnotes, log_);
-    WriteOutputFile(path, entries, hasItalics, hasFootnotes, settings_, log_);
+    converter_.ConvertEntries(kind, entries, removeFonts, hasItalics, hasFootnotes, log_, convertedWhileReading,
+                              writeOut);
+    if (kind == ModuleKind::Bible) {
+        // The header names flags that only the whole conversion knows.
+        output.SetFlags(hasItalics, hasFootnotes);
+        for (const Entry& entry : entries) output.Add(entry);
+    }
+    output.Finish(log_);
     return TFileOutcome::Converted;
 }
 

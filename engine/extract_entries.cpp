@@ -22,13 +22,15 @@ bool Present(const std::vector<std::string>& tableNames, const std::string& name
 
 // One entry per row: name from `nameField`, text from `textField` (read first).
 void ReadNamedEntries(TAccessTable& table, const std::string& tableName, const std::string& textField,
-                      const std::string& nameField, EntryList& entries) {
+                      const std::string& nameField, EntryList& entries,
+                      const std::function<void(Entry&)>& onEntry) {
     table.Open(tableName);
     while (!table.Eof()) {
         std::string text = table.FieldByName(textField).AsString(TUnmappableForm::RtfEscape);
         std::string name = table.FieldByName(nameField).AsString(TUnmappableForm::CharacterReference);
         Entry& entry = entries.Append(std::move(name));
         entry.TakeText(std::move(text));
+        if (onEntry) onEntry(entry);
         table.Next();
     }
     table.Close();
@@ -127,12 +129,13 @@ const TModuleLayout& LayoutOf(TDatabaseFormat format) {
 }  // namespace
 
 ModuleKind ExtractEntries(TAccessTable& table, const std::vector<std::string>& tableNames,
-                          EntryList& entries, const TLTBibleModule* module, TStatusLog& log) {
+                          EntryList& entries, const TLTBibleModule* module, TStatusLog& log,
+                          const std::function<void(Entry&)>& onNamedEntry) {
     const TModuleLayout& layout = LayoutOf(table.DatabaseFormat());
     for (const TNamedTable* named : {&layout.dictionary, &layout.topics}) {
         if (!Present(tableNames, named->name)) continue;
         log.Append(named->logLine);
-        ReadNamedEntries(table, named->name, named->textField, named->nameField, entries);
+        ReadNamedEntries(table, named->name, named->textField, named->nameField, entries, onNamedEntry);
         return ModuleKind::Dictionary;
     }
     if (Present(tableNames, layout.bible)) {

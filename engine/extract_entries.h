@@ -2,6 +2,7 @@
 // entries, one table after another, row by row.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,12 @@ class TLTBibleModule;
 // ends the reading with its error (the table reader is left as it is).
 // `module` is needed only for the verse-keyed kinds (Bibles, commentaries,
 // notes); reading one without a module fails with a clear error.
+//
+// `onNamedEntry`, when set, is called with each entry of a dictionary or
+// topic table (the kind Dictionary) as soon as it has been read, in row
+// order; the entries of the other kinds are complete only at the end.
 ModuleKind ExtractEntries(TAccessTable& table, const std::vector<std::string>& tableNames,
-                          EntryList& entries, const TLTBibleModule* module, TStatusLog& log);
+                          EntryList& entries, const TLTBibleModule* module, TStatusLog& log,
+                          const std::function<void(Entry&)>& onNamedEntry = {});
 
 }  // namespace tovra

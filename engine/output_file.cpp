@@ -20,32 +20,29 @@ std::string OutputFilePath(const std::string& outFolder, const std::string& inpu
 
 namespace {
 
-// Lays out the output file into `out`. Whenever `out` holds at least
-// `chunk` bytes after an entry, they are handed to `flush`, which empties
-// `out`; the pieces handed over and what is left make the whole content.
-template <class Flush>
-void LayOutOutput(const std::string& inputPath, const EntryList& entries, bool hasItalics, bool hasFootnotes,
-                  std::string& out, size_t chunk, Flush flush) {
-    auto line = [&out](const std::string& text) {
-        out += text;
-        out += "\r\n";
-    };
-    line("; Exported by tovra " + VersionString());
-    line("; Source: " + inputPath);
-    if (hasItalics) line("; HAS ITALICS");
-    if (hasFootnotes) line("; HAS FOOTNOTES");
-    for (const Entry& e : entries) {
-        if (IsBlankText(e.text)) continue;
-        out += "\r\n$$ ";
-        line(e.name);
-        out += e.text;
-        out += "\r\n";
-        if (out.size() >= chunk) flush();
-    }
+// The header lines.
+void AppendHeader(std::string& out, const std::string& inputPath, bool hasItalics, bool hasFootnotes) {
+    out += "; Exported by tovra ";
+    out += VersionString();
+    out += "\r\n; Source: ";
+    out += inputPath;
+    out += "\r\n";
+    if (hasItalics) out += "; HAS ITALICS\r\n";
+    if (hasFootnotes) out += "; HAS FOOTNOTES\r\n";
 }
 
-// The output is written to the file in pieces of about this size, so that
-// a large module's output is never held in memory whole.
+// An empty line, "$$ " and the name, the (joined) text and an empty line;
+// nothing for a blank entry.
+void AppendEntry(std::string& out, const Entry& e) {
+    if (IsBlankText(e.text)) return;
+    out += "\r\n$$ ";
+    out += e.name;
+    out += "\r\n";
+    out += e.text;
+    out += "\r\n";
+}
+
+// The output is written to the file in pieces of about this size.
 constexpr size_t kWriteChunk = 1 << 20;
 
 }  // namespace
@@ -58,22 +55,63 @@ std::string BuildOutputContent(const std::string& inputPath, const EntryList& en
     }
     std::string out;
     out.reserve(size);
-    LayOutOutput(inputPath, entries, hasItalics, hasFootnotes, out, std::string::npos, [] {});
+    AppendHeader(out, inputPath, hasItalics, hasFootnotes);
+    for (const Entry& e : entries) AppendEntry(out, e);
     return out;
+}
+
+TOutputWriter::TOutputWriter(std::string path, std::string inputPath)
+    : path_(std::move(path)), inputPath_(std::move(inputPath)) {}
+
+TOutputWriter::~TOutputWriter() = default;
+
+void TOutputWriter::SetFlags(bool hasItalics, bool hasFootnotes) {
+    hasItalics_ = hasItalics;
+    hasFootnotes_ = hasFootnotes;
+}
+
+void TOutputWriter::BeginLayout() {
+    piece_.reserve(kWriteChunk + kWriteChunk / 4);
+    AppendHeader(piece_, inputPath_, hasItalics_, hasFootnotes_);
+    begun_ = true;
+}
+
+void TOutputWriter::Add(const Entry& entry) {
+    if (!begun_) BeginLayout();
+    AppendEntry(piece_, entry);
+    if (piece_.size() >= kWriteChunk) Flush();
+}
+
+// Hands the piece to the temporary file, made on the first call. After a
+// failure the pieces are dropped: the file will not be used.
+void TOutputWriter::Flush() {
+    if (!failure_) {
+        try {
+            if (!file_) file_ = std::make_unique<TAtomicFile>(path_);
+            file_->Write(piece_);
+        } catch (const std::exception&) {
+            failure_ = std::current_exception();
+            file_.reset();
+        }
+    }
+    piece_.clear();
+}
+
+void TOutputWriter::Finish(TStatusLog& log) {
+    if (!begun_) BeginLayout();
+    log.Append("Writing entries to \"" + path_ + "\"");
+    if (failure_) std::rethrow_exception(failure_);
+    if (!file_) file_ = std::make_unique<TAtomicFile>(path_);
+    file_->Commit(piece_);
+    piece_.clear();
 }
 
 void WriteOutputFile(const std::string& inputPath, const EntryList& entries, bool hasItalics,
                      bool hasFootnotes, const TRunSettings& settings, TStatusLog& log) {
-    const std::string path = OutputFilePath(settings.OutFolder(), inputPath);
-    log.Append("Writing entries to \"" + path + "\"");
-    TAtomicFile file(path);
-    std::string piece;
-    piece.reserve(kWriteChunk + kWriteChunk / 4);
-    LayOutOutput(inputPath, entries, hasItalics, hasFootnotes, piece, kWriteChunk, [&] {
-        file.Write(piece);
-        piece.clear();
-    });
-    file.Commit(piece);
+    TOutputWriter output(OutputFilePath(settings.OutFolder(), inputPath), inputPath);
+    output.SetFlags(hasItalics, hasFootnotes);
+    for (const Entry& e : entries) output.Add(e);
+    output.Finish(log);
 }
 
 }  // namespace tovra

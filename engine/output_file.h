@@ -3,6 +3,8 @@
 // every line.
 #pragma once
 
+#include <exception>
+#include <memory>
 #include <string>
 
 #include "engine/entries.h"
@@ -19,6 +21,44 @@ std::string BaseName(const std::string& inputPath);
 // The file's whole content.
 std::string BuildOutputContent(const std::string& inputPath, const EntryList& entries, bool hasItalics,
                                bool hasFootnotes);
+
+class TAtomicFile;
+
+// The output file written entry by entry while a module is converted, so
+// that a module's output is never held whole. The layout is pieced together
+// in a buffer of about a MiB, handed to a temporary file in the output folder
+// whenever it is full; Finish() completes the file and only then replaces the
+// target. Creating or writing the temporary file can fail before Finish():
+// the first such failure is kept (nothing more is written) and thrown by
+// Finish() after its log line, so that a run logs and fails exactly as when
+// the whole file is written after the conversion.
+class TOutputWriter {
+public:
+    // Touches nothing on the disk yet.
+    TOutputWriter(std::string path, std::string inputPath);
+    ~TOutputWriter();
+    TOutputWriter(const TOutputWriter&) = delete;
+    TOutputWriter& operator=(const TOutputWriter&) = delete;
+
+    // The flag lines of the header; to be set before the first entry.
+    void SetFlags(bool hasItalics, bool hasFootnotes);
+    // Lays out a non-blank entry after those before it; a blank one is left out.
+    void Add(const Entry& entry);
+    // Logs "Writing entries to " with the quoted path, writes what is left and
+    // replaces the target. Throws the kept failure or the failure of these
+    // steps, with the errors of WriteOutputFile.
+    void Finish(TStatusLog& log);
+
+private:
+    void BeginLayout();
+    void Flush();
+
+    std::string path_, inputPath_;
+    bool hasItalics_ = false, hasFootnotes_ = false, begun_ = false;
+    std::string piece_;
+    std::unique_ptr<TAtomicFile> file_;
+    std::exception_ptr failure_;
+};
 
 // Logs "Writing entries to " with the quoted path, then writes the file. The
 // content goes to a temporary file in the output folder that replaces the

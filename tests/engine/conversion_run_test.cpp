@@ -1,6 +1,7 @@
 #include "engine/conversion_run.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <filesystem>
 
@@ -170,6 +171,62 @@ TEST_F(ConversionRunTest, FontTagsStayWhenTheOptionIsOff) {
     const std::string dict = Database("dict-lowercase.dct");
     Run({dict});
     EXPECT_NE(ReadFile(Written(dict)).find("<FONT"), std::string::npos);
+}
+
+// A SQLite dictionary of `entries` one-paragraph entries of about 1 KB each
+// (a few MB of output, written in several pieces while it is read), then,
+// when `blobAtEnd`, one whose definition is a blob, which ends the reading
+// with an error.
+std::string LargeDictionary(const TempFolder& folder, int entries, bool blobAtEnd) {
+    const std::string path = folder / "large.dctx";
+    sqlite3* db = nullptr;
+    EXPECT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    std::string sql = "CREATE TABLE Dictionary (Topic TEXT, Definition TEXT); BEGIN;";
+    const std::string words(1000, 'w');
+    for (int i = 0; i < entries; ++i)
+        sql += "INSERT INTO Dictionary VALUES ('Entry " + std::to_string(i) + "', '{\\rtf1 Entry " +
+               std::to_string(i) + " " + words + "\\par }');";
+    if (blobAtEnd) sql += "INSERT INTO Dictionary VALUES ('Blob', x'00ff');";
+    sql += "COMMIT;";
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    return path;
+}
+
+// Entries are written out while the module is read; a module whose reading
+// fails after several pieces of its output were written leaves nothing in
+// the output folder, and one that is read whole is written whole.
+TEST_F(ConversionRunTest, ReadingThatFailsAfterOutputWasWrittenLeavesNothing) {
+    TempFolder input;
+    const std::string failing = LargeDictionary(input, 4000, true);
+    const auto lines = Run({failing});
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 4].rfind("ERROR: \"The column 'Definition' of table 'Dictionary'", 0), 0u)
+        << lines[lines.size() - 4];
+    EXPECT_TRUE(std::filesystem::is_empty(out_.path()));
+
+    log_.lines.clear();
+    TempFolder whole;
+    const std::string complete = LargeDictionary(whole, 4000, false);
+    Run({complete});
+    const std::string text = ReadFile(Written(complete));
+    EXPECT_GT(text.size(), 4000u * 1000u);
+    EXPECT_NE(text.find("\r\n$$ Entry 0\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\n$$ Entry 3999\r\n"), std::string::npos);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out_.path()), {}), 1);
+}
+
+// The output file cannot be made while a large module is converted: the run
+// still ends at the writing line, after the whole conversion.
+TEST_F(ConversionRunTest, MissingOutputFolderOfALargeModuleFailsAtTheWritingLine) {
+    TempFolder input;
+    const std::string dict = LargeDictionary(input, 3000, false);
+    settings_.outFolder = out_ / "missing";
+    EXPECT_THROW(engine_.Run({dict}, view_), Error);
+    const std::vector<std::string> tail(log_.lines.end() - 3, log_.lines.end());
+    EXPECT_EQ(tail, (std::vector<std::string>{"Extracting entries from DICTIONARY.", "Converting RTF to HTML...",
+                                              "Writing entries to \"" + OutputFilePath(out_ / "missing", dict) +
+                                                  "\""}));
 }
 
 }  // namespace
