@@ -31,7 +31,22 @@ void TEntryConverter::ConvertEntries(ModuleKind kind, EntryList& entries, bool r
             ConvertHtmlEntries(entries, convertedAlready, removeFonts, log, onConverted);
             break;
         case ModuleKind::Bible:
-            ConvertBibleEntries(entries, removeFonts, hasItalics, hasFootnotes, log);
+            ConvertBibleEntries(entries, convertedAlready, removeFonts, hasItalics, hasFootnotes, log);
+            break;
+        case ModuleKind::Unknown:
+            break;
+    }
+}
+
+void TEntryConverter::ConvertEntry(ModuleKind kind, Entry& entry, bool removeFonts, bool& hasItalics,
+                                   bool& hasFootnotes) {
+    switch (kind) {
+        case ModuleKind::Dictionary:
+        case ModuleKind::Commentary:
+            ConvertHtmlEntry(entry, removeFonts);
+            break;
+        case ModuleKind::Bible:
+            ConvertBibleEntry(entry, removeFonts, hasItalics, hasFootnotes);
             break;
         case ModuleKind::Unknown:
             break;
@@ -131,42 +146,48 @@ void KeepStrippedLines(std::string_view joined, std::string& out) {
 
 }  // namespace
 
-void TEntryConverter::ConvertBibleEntries(EntryList& entries, bool removeFonts, bool& hasItalics,
+void TEntryConverter::ConvertBibleEntries(EntryList& entries, size_t first, bool removeFonts, bool& hasItalics,
                                           bool& hasFootnotes, TStatusLog& log) {
     if (!removeFonts)
         log.Append("**WARNING** \"Remove Font Declarations\" STRONGLY RECOMMENDED for Bible texts!");
-    TBiblePasses passes;
     log.Append("Converting RTF to text...");
+    size_t index = 0;
     for (Entry& entry : entries) {
-        std::string_view stripped = Stripped(entry.text);
-        if (stripped.empty()) continue;
-        work_.assign(stripped);
-        MarkUnicodeEscapes(work_);
-        if (passes.ItalicGroups(work_)) hasItalics = true;
-        if (passes.FootnoteMarkers(work_)) hasFootnotes = true;
-        // The wrap comes after the passes, which must not see it. Its lines,
-        // joined, are the wrapped text and one line break.
-        work_.insert(0, "{\\rtf1 ");
-        work_ += "}\r\n";
-        Load(work_);
-
-        written_.clear();
-        StringSink sink(written_);
-        if (removeFonts) {
-            RichDoc1.SaveText("", sink, 2, false, true);
-        } else {
-            RichDoc1.SaveHtml(sink, "", "", "", {});
-        }
-        NormalizeText(written_);
-        UnmarkUnicodeEscapes(written_);
-
-        if (!removeFonts) {
-            entry.TakeText(ExtractBody(written_));
-            continue;
-        }
-        KeepStrippedLines(written_, scratch_);
-        entry.AssignText(scratch_);
+        if (index++ >= first) ConvertBibleEntry(entry, removeFonts, hasItalics, hasFootnotes);
     }
+}
+
+void TEntryConverter::ConvertBibleEntry(Entry& entry, bool removeFonts, bool& hasItalics, bool& hasFootnotes) {
+    std::string_view stripped = Stripped(entry.text);
+    if (stripped.empty()) return;
+    if (!biblePasses_) biblePasses_ = std::make_unique<TBiblePasses>();
+    TBiblePasses& passes = *biblePasses_;
+    work_.assign(stripped);
+    MarkUnicodeEscapes(work_);
+    if (passes.ItalicGroups(work_)) hasItalics = true;
+    if (passes.FootnoteMarkers(work_)) hasFootnotes = true;
+    // The wrap comes after the passes, which must not see it. Its lines,
+    // joined, are the wrapped text and one line break.
+    work_.insert(0, "{\\rtf1 ");
+    work_ += "}\r\n";
+    Load(work_);
+
+    written_.clear();
+    StringSink sink(written_);
+    if (removeFonts) {
+        RichDoc1.SaveText("", sink, 2, false, true);
+    } else {
+        RichDoc1.SaveHtml(sink, "", "", "", {});
+    }
+    NormalizeText(written_);
+    UnmarkUnicodeEscapes(written_);
+
+    if (!removeFonts) {
+        entry.TakeText(ExtractBody(written_));
+        return;
+    }
+    KeepStrippedLines(written_, scratch_);
+    entry.AssignText(scratch_);
 }
 
 }  // namespace tovra

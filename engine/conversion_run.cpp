@@ -98,19 +98,22 @@ TFileOutcome TConversionEngine::ConvertFile(const std::string& path) {
     ADOTable1.Close();
 
     // Each entry is written out as soon as it is final and its text let go,
-    // so that neither a module's RTF nor its output is held whole. The
-    // entries of a dictionary or topic table are converted as they are read:
-    // each is converted and written in row order, as after reading, and
-    // neither logs anything before the conversion's own line.
+    // so that a module's output is never held whole. The entries of a
+    // dictionary, topic or Bible table are converted as they are read, so
+    // that its RTF is not held whole either: each is converted in row order,
+    // as it would be after reading, and the conversion logs nothing before
+    // its own lines.
     TOutputWriter output(OutputFilePath(settings_.OutFolder(), path), path);
     const auto writeOut = [&output](Entry& entry) {
         output.Add(entry);
         std::string().swap(entry.text);
     };
     size_t convertedWhileReading = 0;
-    const auto convertNow = [&](Entry& entry) {
-        converter_.ConvertHtmlEntry(entry, removeFonts);
-        writeOut(entry);
+    const auto convertNow = [&](ModuleKind readKind, Entry& entry) {
+        converter_.ConvertEntry(readKind, entry, removeFonts, hasItalics, hasFootnotes);
+        // A Bible's entries are written at the end: the header names flags
+        // that only the whole conversion knows.
+        if (readKind != ModuleKind::Bible) writeOut(entry);
         ++convertedWhileReading;
     };
     try {
@@ -127,7 +130,6 @@ TFileOutcome TConversionEngine::ConvertFile(const std::string& path) {
     converter_.ConvertEntries(kind, entries, removeFonts, hasItalics, hasFootnotes, log_, convertedWhileReading,
                               writeOut);
     if (kind == ModuleKind::Bible) {
-        // The header names flags that only the whole conversion knows.
         output.SetFlags(hasItalics, hasFootnotes);
         for (const Entry& entry : entries) output.Add(entry);
     }

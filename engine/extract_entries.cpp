@@ -130,17 +130,24 @@ const TModuleLayout& LayoutOf(TDatabaseFormat format) {
 
 ModuleKind ExtractEntries(TAccessTable& table, const std::vector<std::string>& tableNames,
                           EntryList& entries, const TLTBibleModule* module, TStatusLog& log,
-                          const std::function<void(Entry&)>& onNamedEntry) {
+                          const std::function<void(ModuleKind, Entry&)>& onEntryRead) {
+    // The hook for the entries of one kind.
+    const auto readAs = [&onEntryRead](ModuleKind kind) -> std::function<void(Entry&)> {
+        if (!onEntryRead) return {};
+        return [&onEntryRead, kind](Entry& entry) { onEntryRead(kind, entry); };
+    };
     const TModuleLayout& layout = LayoutOf(table.DatabaseFormat());
     for (const TNamedTable* named : {&layout.dictionary, &layout.topics}) {
         if (!Present(tableNames, named->name)) continue;
         log.Append(named->logLine);
-        ReadNamedEntries(table, named->name, named->textField, named->nameField, entries, onNamedEntry);
+        ReadNamedEntries(table, named->name, named->textField, named->nameField, entries,
+                         readAs(ModuleKind::Dictionary));
         return ModuleKind::Dictionary;
     }
     if (Present(tableNames, layout.bible)) {
         log.Append("Extracting entries from BIBLE.");
-        ReadBibleTable(table, layout.bible, layout.bibleFields, entries, RequireModule(module));
+        ReadBibleTable(table, layout.bible, layout.bibleFields, entries, RequireModule(module),
+                       readAs(ModuleKind::Bible));
         return ModuleKind::Bible;
     }
 

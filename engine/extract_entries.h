@@ -22,11 +22,11 @@ class TLTBibleModule;
 // `module` is needed only for the verse-keyed kinds (Bibles, commentaries,
 // notes); reading one without a module fails with a clear error.
 //
-// `onNamedEntry`, when set, is called with each entry of a dictionary or
-// topic table (the kind Dictionary) as soon as it has been read, in row
-// order; the entries of the other kinds are complete only at the end.
+// `onEntryRead`, when set, is called with the kind and each entry of a
+// dictionary, topic or Bible table as soon as it has been read, in row
+// order; the entries of a commentary or notes are complete only at the end.
 ModuleKind ExtractEntries(TAccessTable& table, const std::vector<std::string>& tableNames,
                           EntryList& entries, const TLTBibleModule* module, TStatusLog& log,
-                          const std::function<void(Entry&)>& onNamedEntry = {});
+                          const std::function<void(ModuleKind, Entry&)>& onEntryRead = {});
 
 }  // namespace tovra

@@ -54,8 +54,11 @@ void AppendToEntry(Entry& entry, const std::string& comments) { AppendNormalized
 }  // namespace
 
 void ReadBibleTable(TAccessTable& table, const std::string& tableName, const TVerseFields& fields,
-                    EntryList& entries, const TLTBibleModule& module) {
+                    EntryList& entries, const TLTBibleModule& module,
+                    const std::function<void(Entry&)>& onEntry) {
     const auto& names = module.BookNames();
+    // A Bible table has about one row per verse of the reference Bible.
+    entries.Reserve(entries.Count() + module.VerseCount());
     table.Open(tableName);
     TCachedField bookField(table, fields.book), chapterField(table, fields.chapter),
         verseField(table, fields.verse), textField(table, fields.text);
@@ -68,6 +71,7 @@ void ReadBibleTable(TAccessTable& table, const std::string& tableName, const TVe
             if (static_cast<size_t>(book) > names.size()) throw EListError(book - 1);
             Entry& entry = entries.Append(FormatReference(names[static_cast<size_t>(book - 1)], chapter, verse));
             entry.TakeText(std::move(text));
+            if (onEntry) onEntry(entry);
         }
         table.Next();
     }

@@ -2,6 +2,9 @@
 // merged into one entry per verse of the reference Bible.
 #pragma once
 
+#include <functional>
+#include <string>
+
 #include "db/access_reader.h"
 #include "engine/entries.h"
 
@@ -20,9 +23,11 @@ struct TVerseFields {
 };
 
 // Appends an entry per row whose book is 1 to 66, named "%s %d:%d" with the
-// module's book name, chapter and verse.
+// module's book name, chapter and verse. `onEntry`, when set, is called with
+// each entry as soon as it is appended.
 void ReadBibleTable(TAccessTable& table, const std::string& tableName, const TVerseFields& fields,
-                    EntryList& entries, const TLTBibleModule& module);
+                    EntryList& entries, const TLTBibleModule& module,
+                    const std::function<void(Entry&)>& onEntry = {});
 
 // Appends VerseCount empty entries named by VerseReference.
 void LayOutVerseEntries(EntryList& entries, const TLTBibleModule& module);
