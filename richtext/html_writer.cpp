@@ -19,14 +19,18 @@ namespace {
 constexpr std::string_view kCrLf = "\r\n";
 
 void AppendInt(std::string& out, long long value) {
+    if (value >= 0 && value <= 9) {  // font sizes, the commonest case
+        out += static_cast<char>('0' + value);
+        return;
+    }
     char buf[24];
     const auto res = std::to_chars(buf, buf + sizeof buf, value);
     out.append(buf, res.ptr);
 }
 
-// Appends the colour text; false when it is empty (clNone).
-bool AppendHtmlColor(std::string& out, TColor color) {
-    if (color == clNone) return false;
+// The colour text ("#RRGGBB") into `text`; its length, 0 for clNone.
+size_t HtmlColorText(TColor color, char (&text)[7]) {
+    if (color == clNone) return 0;
     uint32_t rgb;
     if (color == clWindowText) {
         rgb = 0;
@@ -38,13 +42,52 @@ bool AppendHtmlColor(std::string& out, TColor color) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     const uint8_t bytes[3] = {static_cast<uint8_t>(rgb), static_cast<uint8_t>(rgb >> 8),
                               static_cast<uint8_t>(rgb >> 16)};
-    out.push_back('#');
-    for (uint8_t b : bytes) {
-        out.push_back(kHex[b >> 4]);
-        out.push_back(kHex[b & 15]);
+    text[0] = '#';
+    for (int i = 0; i < 3; ++i) {
+        text[1 + 2 * i] = kHex[bytes[i] >> 4];
+        text[2 + 2 * i] = kHex[bytes[i] & 15];
     }
-    return true;
+    return sizeof text;
 }
+
+// Appends the colour text; false when it is empty (clNone).
+bool AppendHtmlColor(std::string& out, TColor color) {
+    char text[7];
+    const size_t n = HtmlColorText(color, text);
+    out.append(text, n);
+    return n != 0;
+}
+
+// Short pieces of markup gathered on the stack and appended at once, as a
+// tag is written from many pieces of a few bytes each.
+class TTagBuffer {
+public:
+    explicit TTagBuffer(std::string& out) : out_(out) {}
+    ~TTagBuffer() { Flush(); }
+    TTagBuffer(const TTagBuffer&) = delete;
+    TTagBuffer& operator=(const TTagBuffer&) = delete;
+
+    void Put(std::string_view piece) {
+        if (piece.size() > sizeof bytes_ - size_) {
+            Flush();
+            if (piece.size() > sizeof bytes_) {
+                out_ += piece;
+                return;
+            }
+        }
+        std::memcpy(bytes_ + size_, piece.data(), piece.size());
+        size_ += piece.size();
+    }
+    void Flush() {
+        out_.append(bytes_, size_);
+        size_ = 0;
+    }
+
+private:
+    std::string& out_;
+    char bytes_[64];
+    size_t size_ = 0;
+};
 
 const char* CharsetName(uint8_t charset) {
     switch (charset) {
@@ -70,63 +113,68 @@ constexpr std::string_view kOpen[] = {"<B>", "<I>", "<U>", "<S>"};
 constexpr std::string_view kClose[] = {"</B>", "</I>", "</U>", "</S>"};
 
 // Opening tags of text style x; `base` null gives the absolute form. Returns
-// whether a FONT tag was written.
+// whether a FONT tag was written. (A colour of clNone leaves " color="
+// without a value.)
 bool AppendOpeningTags(std::string& out, const TFontInfo& x, const TFontInfo* base) {
-    const size_t start = out.size();
-    out += "<FONT";
-    const size_t empty = out.size();
-    if (!base || x.Size != base->Size) {
-        out += " size=";
-        AppendInt(out, HtmlSize(x.Size));
-    }
-    if (!base || x.Color != base->Color) {
-        out += " color=";
-        AppendHtmlColor(out, x.Color);
-    }
-    if (!base || !EqualsIgnoringAnsiCase(x.FontName, base->FontName)) {
-        out += " face=\"";
-        out += x.FontName;
-        out += '"';
-    }
-    const bool font = out.size() != empty;
+    const bool size = !base || x.Size != base->Size;
+    const bool color = !base || x.Color != base->Color;
+    const bool face = !base || !EqualsIgnoringAnsiCase(x.FontName, base->FontName);
+    const bool font = size || color || face;
+    TTagBuffer tags(out);
     if (font) {
-        out += '>';
-    } else {
-        out.resize(start);
+        tags.Put("<FONT");
+        if (size) {
+            tags.Put(" size=");
+            char digits[24];
+            const auto res = std::to_chars(digits, digits + sizeof digits, HtmlSize(x.Size));
+            tags.Put(std::string_view(digits, static_cast<size_t>(res.ptr - digits)));
+        }
+        if (color) {
+            tags.Put(" color=");
+            char text[7];
+            tags.Put(std::string_view(text, HtmlColorText(x.Color, text)));
+        }
+        if (face) {
+            tags.Put(" face=\"");
+            tags.Put(x.FontName);
+            tags.Put("\"");
+        }
+        tags.Put(">");
     }
     if (!base) {
         for (int i = 0; i < 4; ++i) {
-            if (x.Style.Has(kStyleOrder[i])) out += kOpen[i];
+            if (x.Style.Has(kStyleOrder[i])) tags.Put(kOpen[i]);
         }
     } else {
         for (int i = 3; i >= 0; --i) {
-            if (base->Style.Has(kStyleOrder[i]) && !x.Style.Has(kStyleOrder[i])) out += kClose[i];
+            if (base->Style.Has(kStyleOrder[i]) && !x.Style.Has(kStyleOrder[i])) tags.Put(kClose[i]);
         }
         for (int i = 0; i < 4; ++i) {
-            if (x.Style.Has(kStyleOrder[i]) && !base->Style.Has(kStyleOrder[i])) out += kOpen[i];
+            if (x.Style.Has(kStyleOrder[i]) && !base->Style.Has(kStyleOrder[i])) tags.Put(kOpen[i]);
         }
     }
-    if (x.VShift < 0) out += "<SUB>";
-    if (x.VShift > 0) out += "<SUP>";
+    if (x.VShift < 0) tags.Put("<SUB>");
+    if (x.VShift > 0) tags.Put("<SUP>");
     return font;
 }
 
 void AppendClosingTags(std::string& out, const TFontInfo& x, const TFontInfo* base, bool font) {
-    if (x.VShift < 0) out += "</SUB>";
-    if (x.VShift > 0) out += "</SUP>";
+    TTagBuffer tags(out);
+    if (x.VShift < 0) tags.Put("</SUB>");
+    if (x.VShift > 0) tags.Put("</SUP>");
     if (!base) {
         for (int i = 3; i >= 0; --i) {
-            if (x.Style.Has(kStyleOrder[i])) out += kClose[i];
+            if (x.Style.Has(kStyleOrder[i])) tags.Put(kClose[i]);
         }
     } else {
         for (int i = 3; i >= 0; --i) {
-            if (x.Style.Has(kStyleOrder[i]) && !base->Style.Has(kStyleOrder[i])) out += kClose[i];
+            if (x.Style.Has(kStyleOrder[i]) && !base->Style.Has(kStyleOrder[i])) tags.Put(kClose[i]);
         }
         for (int i = 0; i < 4; ++i) {
-            if (base->Style.Has(kStyleOrder[i]) && !x.Style.Has(kStyleOrder[i])) out += kOpen[i];
+            if (base->Style.Has(kStyleOrder[i]) && !x.Style.Has(kStyleOrder[i])) tags.Put(kOpen[i]);
         }
     }
-    if (font) out += "</FONT>";
+    if (font) tags.Put("</FONT>");
 }
 
 // A run of spaces in the escaped form.
