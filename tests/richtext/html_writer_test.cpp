@@ -314,15 +314,16 @@ std::string EscapedByteByByte(const std::string& text) {
     return out;
 }
 
-// Texts of every length around the eight-byte steps of the escaping, with
-// the special bytes at every position.
+// Texts of every length around the eight- and sixteen-byte steps of the
+// escaping, with the special bytes at every position, densely or sparsely.
 TEST(HtmlEscapeTest, AgreesWithByteByByteEscaping) {
     const char parts[] = {' ', ' ', 'a', 'b', '&', '<', '>', '\xA0', '\x01', '\x00', '\x80'};
     std::mt19937 random(17);
-    for (int round = 0; round < 20000; ++round) {
+    for (int round = 0; round < 40000; ++round) {
         std::string text;
-        const size_t length = random() % 40;
-        for (size_t k = 0; k < length; ++k) text += random() % 3 ? 'x' : parts[random() % sizeof parts];
+        const size_t length = random() % 80;
+        const unsigned spread = 2 + random() % 40;  // one special byte in about this many
+        for (size_t k = 0; k < length; ++k) text += random() % spread ? 'x' : parts[random() % sizeof parts];
         std::string out = "prefix";
         AppendHtmlEscaped(out, text);
         ASSERT_EQ(out, "prefix" + EscapedByteByByte(text)) << text;
