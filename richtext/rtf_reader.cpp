@@ -3,10 +3,14 @@
 // codes are applied in rtf_apply_property.cpp.
 #include "richtext/rtf_reader.h"
 
+#include <bit>
 #include <cstring>
 #include <limits>
 #include <new>
 #include <stdexcept>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/code_page.h"
 #include "platform/utf16.h"
@@ -33,6 +37,26 @@ struct PlainTextTable {
     }
 };
 constexpr PlainTextTable kPlainText;
+
+// The first byte from `p` on that is not plain text, or `end`; sixteen bytes
+// are tested at once while sixteen are left.
+const unsigned char* SkipPlainText(const unsigned char* p, const unsigned char* end) {
+#if defined(__SSE2__)
+    const __m128i backslash = _mm_set1_epi8('\\'), open = _mm_set1_epi8('{'), close = _mm_set1_epi8('}'),
+                  lf = _mm_set1_epi8(10), cr = _mm_set1_epi8(13), zero = _mm_setzero_si128();
+    for (; end - p >= 16; p += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i stops =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, backslash), _mm_cmpeq_epi8(x, open)),
+                         _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, close), _mm_cmpeq_epi8(x, zero)),
+                                      _mm_or_si128(_mm_cmpeq_epi8(x, lf), _mm_cmpeq_epi8(x, cr))));
+        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(stops));
+        if (mask != 0) return p + std::countr_zero(mask);
+    }
+#endif
+    while (p < end && kPlainText.plain[*p]) ++p;
+    return p;
+}
 
 int HexDigit(unsigned char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -295,8 +319,7 @@ uint8_t TRDRTFReader::TakePlainText(unsigned char first) {
     }
     const unsigned char* begin = buffer_.get() + bufferPos_;
     const unsigned char* end = buffer_.get() + bufferLen_;
-    const unsigned char* p = begin;
-    while (p < end && kPlainText.plain[*p]) ++p;
+    const unsigned char* p = SkipPlainText(begin, end);
     pendingText_.append(reinterpret_cast<const char*>(begin) - 1, static_cast<size_t>(p - begin) + 1);
     if (p == begin) return rtf_st_Ok;
     bufferPos_ += static_cast<size_t>(p - begin);

@@ -127,6 +127,37 @@ TEST(RtfTextTest, FontTableLayoutIsNoPartOfTheNames) {
     EXPECT_EQ(reader.Fonts()[0].Name, "A\xA0" "B-C");
 }
 
+// Body text is taken in stretches that end at the first byte that is markup
+// or a line end (a backslash, a brace, CR, LF or NUL): wherever in a long
+// run such a byte falls, it ends the stretch and is never taken as text.
+TEST(RtfTextTest, EveryMarkupByteEndsAStretchOfTextWhereverItFalls) {
+    const struct {
+        std::string markup;
+        std::string text;  // what the markup reads as
+    } kinds[] = {{"\r", ""}, {"\n", ""}, {std::string(1, '\0'), ""}, {"{}", ""}, {"\\~", "\xA0"}, {"\\'41", "A"}};
+    // The text of the recorder's runs, without their position letters.
+    auto textOf = [](const std::string& log) {
+        std::string text;
+        for (size_t at = 0; at < log.size();) {
+            size_t end = log.find(' ', at);
+            if (end == std::string::npos) end = log.size();
+            text += log.substr(at + 2, end - at - 2);
+            at = end + 1;
+        }
+        return text;
+    };
+    for (const auto& kind : kinds) {
+        for (size_t before = 0; before < 40; ++before) {
+            const std::string a(before, 'a'), b(40 - before, 'b');
+            TRDRTFReader reader;
+            RtfRecorder recorder;
+            recorder.Attach(reader);
+            ASSERT_EQ(reader.ReadStream("{\\rtf1 " + a + kind.markup + b + "}"), rtf_st_Ok);
+            ASSERT_EQ(textOf(recorder.log), a + kind.text + b) << recorder.log;
+        }
+    }
+}
+
 // Hostile input stays linear: every byte a lead byte, escapes without
 // numbers or with huge counts, all in one long run.
 TEST(RtfTextTest, HostileTextIsReadInOnePass) {
