@@ -3,8 +3,15 @@
 #include "richtext/rtf_properties.h"
 
 #include <algorithm>
+#include <type_traits>
 
 namespace tovra {
+
+// The group copy moves these bases as blocks.
+static_assert(std::is_trivially_copyable_v<TRDRTFCharFormat>);
+static_assert(std::is_trivially_copyable_v<TRDRTFParaFormat>);
+static_assert(std::is_trivially_copyable_v<TRDRTFSectionFormat>);
+static_assert(std::is_trivially_copyable_v<TRDRTFDocProperties>);
 
 int32_t RtfHalfPointsToPoints(int32_t halfPoints) {
     // Banker's rounding of halfPoints / 2: only odd values are ties.
@@ -54,6 +61,11 @@ void CopyMarker(TRDRTFMarkerProperties& t, const TRDRTFMarkerProperties& s, bool
     }
 }
 
+void TRDRTFParaProperties::AssignBorderAndMarker(const TRDRTFParaProperties& s) {
+    Border = s.Border;
+    Marker = s.Marker;
+}
+
 TRDRTFSectionProperties& TRDRTFSectionProperties::operator=(const TRDRTFSectionProperties& o) {
     if (this == &o) return *this;
     Assign(o);
@@ -75,11 +87,7 @@ void TRDRTFSectionProperties::Reset() {
 
 void TRDRTFSectionProperties::AssignWithMarkers(const TRDRTFSectionProperties& s) {
     if (this == &s) return;
-    ColumnCount = s.ColumnCount;
-    BreakType = s.BreakType;
-    PageNumberX = s.PageNumberX;
-    PageNumberY = s.PageNumberY;
-    PageNumberFormat = s.PageNumberFormat;
+    static_cast<TRDRTFSectionFormat&>(*this) = s;
     if (!s.DefaultMarkers) {
         DefaultMarkers.reset();
     } else if (DefaultMarkers) {

@@ -57,8 +57,9 @@ enum : uint8_t {
 // even one (21 -> 10, 23 -> 12, 24 -> 12).
 int32_t RtfHalfPointsToPoints(int32_t halfPoints);
 
-// Character formatting.
-struct TRDRTFCharProperties {
+// Character formatting. The fields a group copies are in the trivially
+// copyable base, so that the copy is one block move.
+struct TRDRTFCharFormat {
     bool Hidden = false;
     int32_t Size = 12;  // points
     TColor Color = kRtfDefaultColor;
@@ -69,24 +70,15 @@ struct TRDRTFCharProperties {
     int32_t CharScale = 100;  // percent
     uint8_t VShift = 0;       // 0 normal, 1 subscript, 2 superscript
     int32_t CharSpacing = 0;  // twips
+};
+
+struct TRDRTFCharProperties : TRDRTFCharFormat {
     std::string FontNameOverride;  // set only while a SYMBOL field's character is reported
 
     // Every field to its default; the font is index 0, not the deff font.
     void Reset() { *this = TRDRTFCharProperties(); }
-    // Copies every field except FontNameOverride. (In line: the reader
-    // copies character formatting twice for every group.)
-    void Assign(const TRDRTFCharProperties& s) {
-        Hidden = s.Hidden;
-        Size = s.Size;
-        Color = s.Color;
-        BackColor = s.BackColor;
-        FontIndex = s.FontIndex;
-        Style = s.Style;
-        StyleEx = s.StyleEx;
-        CharScale = s.CharScale;
-        VShift = s.VShift;
-        CharSpacing = s.CharSpacing;
-    }
+    // Copies every field except FontNameOverride, i.e. the base.
+    void Assign(const TRDRTFCharProperties& s) { static_cast<TRDRTFCharFormat&>(*this) = s; }
 };
 
 struct TRDRTFBorderSide {
@@ -140,16 +132,14 @@ struct TRDRTFMarkerProperties : TRDRTFCustomMarkerProperties {
 // four FontStyle bits only where ExplicitFlags bit 3 + n is clear; Level stays.
 void CopyMarker(TRDRTFMarkerProperties& target, const TRDRTFMarkerProperties& source, bool partial);
 
-// Paragraph formatting.
-struct TRDRTFParaProperties {
+// Paragraph formatting: the plain fields, trivially copyable.
+struct TRDRTFParaFormat {
     int32_t LeftIndent = 0;
     int32_t RightIndent = 0;
     int32_t FirstIndent = 0;
     int32_t SpaceBefore = 0;
     int32_t SpaceAfter = 0;
     uint8_t Alignment = 0;  // 0 left, 1 right, 2 centre, 3 justify
-    std::optional<TRDRTFParaBorder> Border;  // created on first use
-    std::optional<TRDRTFMarkerProperties> Marker;  // set when a pn group ends
     uint8_t CurBorderSide = 0;
     int32_t LineSpacing = 240;
     uint8_t LineSpacingMultiple = 1;
@@ -159,11 +149,22 @@ struct TRDRTFParaProperties {
     int32_t ListOverrideIndex = -1;  // index into the reader's override list
     int32_t ListLevel = 0;
     bool Positioned = false;
+};
+
+struct TRDRTFParaProperties : TRDRTFParaFormat {
+    std::optional<TRDRTFParaBorder> Border;  // created on first use
+    std::optional<TRDRTFMarkerProperties> Marker;  // set when a pn group ends
 
     // Every field to its default; Border and Marker are removed.
     void Reset() { *this = TRDRTFParaProperties(); }
-    // Copies every field, Border and Marker deeply.
-    void Assign(const TRDRTFParaProperties& source) { *this = source; }
+    // Copies every field, Border and Marker deeply. (In line: the reader
+    // copies paragraph formatting twice for every group, and mostly neither
+    // side has a border or a marker, when copying them would change nothing.)
+    void Assign(const TRDRTFParaProperties& s) {
+        static_cast<TRDRTFParaFormat&>(*this) = s;
+        if (Border || Marker || s.Border || s.Marker) AssignBorderAndMarker(s);
+    }
+    void AssignBorderAndMarker(const TRDRTFParaProperties& s);
     // True when the paragraph's border has the side with a style.
     bool HasBorderSide(int index) const { return Border && Border->HasSide(index); }
 };
@@ -171,12 +172,16 @@ struct TRDRTFParaProperties {
 // The eleven section-wide default markers created by pnseclvl.
 using TRDRTFDefaultMarkers = std::array<TRDRTFMarkerProperties, 11>;
 
-struct TRDRTFSectionProperties {
+// Section formatting: the fields a group copies, trivially copyable.
+struct TRDRTFSectionFormat {
     int32_t ColumnCount = 1;
     uint8_t BreakType = 4;  // page
     int32_t PageNumberX = 720;
     int32_t PageNumberY = 720;
     uint8_t PageNumberFormat = 0;
+};
+
+struct TRDRTFSectionProperties : TRDRTFSectionFormat {
     int32_t HeaderY = 720;
     int32_t FooterY = 720;
     std::unique_ptr<TRDRTFDefaultMarkers> DefaultMarkers;
@@ -184,7 +189,7 @@ struct TRDRTFSectionProperties {
     TRDRTFSectionProperties() = default;
     TRDRTFSectionProperties(TRDRTFSectionProperties&&) noexcept = default;
     TRDRTFSectionProperties& operator=(TRDRTFSectionProperties&&) noexcept = default;
-    TRDRTFSectionProperties(const TRDRTFSectionProperties& other) { *this = other; }
+    TRDRTFSectionProperties(const TRDRTFSectionProperties& other) : TRDRTFSectionFormat(other) { *this = other; }
     // A full copy (HeaderY and FooterY included); the reader uses Assign.
     TRDRTFSectionProperties& operator=(const TRDRTFSectionProperties& other);
 
@@ -195,11 +200,7 @@ struct TRDRTFSectionProperties {
     // the reader copies section formatting twice for every group.)
     void Assign(const TRDRTFSectionProperties& source) {
         if (DefaultMarkers || source.DefaultMarkers) return AssignWithMarkers(source);
-        ColumnCount = source.ColumnCount;
-        BreakType = source.BreakType;
-        PageNumberX = source.PageNumberX;
-        PageNumberY = source.PageNumberY;
-        PageNumberFormat = source.PageNumberFormat;
+        static_cast<TRDRTFSectionFormat&>(*this) = source;
     }
     void AssignWithMarkers(const TRDRTFSectionProperties& source);
     // The default markers, created when missing.

@@ -93,11 +93,7 @@ std::string_view TrimBlanks(std::string_view s) {
 // ---------------------------------------------------------------------------
 // Reader state
 
-void TRDRTFReaderState::Assign(const TRDRTFReaderState& s) {
-    CharProps.Assign(s.CharProps);
-    ParaProps.Assign(s.ParaProps);
-    SectionProps.Assign(s.SectionProps);
-    DocProps.Assign(s.DocProps);
+void TRDRTFReaderState::AssignRow(const TRDRTFReaderState& s) {
     // The row record is copied without WidthIsPercent and Heading, which
     // keep this state's values (false for a record created by the copy).
     if (!s.RowProps) {
@@ -115,11 +111,6 @@ void TRDRTFReaderState::Assign(const TRDRTFReaderState& s) {
             RowProps = std::move(copy);
         }
     }
-    Destination = s.Destination;
-    InputMode = s.InputMode;
-    BorderTarget = s.BorderTarget;
-    HeaderFooter = s.HeaderFooter;
-    UnicodeSkip = s.UnicodeSkip;
 }
 
 void TRDRTFReaderState::Reset() {

@@ -157,8 +157,18 @@ enum TRDRTFStatus : uint8_t {
     rtf_st_HandlerException = 11, // OnNewText / OnNewUnicodeText threw
 };
 
+// The routing of one group that the group copy carries: trivially
+// copyable, so that it is copied as one block.
+struct TRDRTFGroupRouting {
+    uint8_t BorderTarget = 0;  // 0 paragraph, 1 table row, 2 table cell
+    TRDRTFDestination Destination = destText;
+    TRDRTFInputMode InputMode = rtf_im_Normal;
+    TRDRTFHeaderFooterType HeaderFooter = rtf_hf_MainText;
+    int32_t UnicodeSkip = 1;  // \uc: fallback characters after each \u
+};
+
 // The formatting and routing in force in one group.
-struct TRDRTFReaderState {
+struct TRDRTFReaderState : TRDRTFGroupRouting {
     TRDRTFCharProperties CharProps;
     TRDRTFParaProperties ParaProps;
     TRDRTFSectionProperties SectionProps;
@@ -168,20 +178,24 @@ struct TRDRTFReaderState {
     // state's record its own first), so opening and closing groups inside
     // a table row does not copy its cells.
     std::shared_ptr<TRDRTFRowProperties> RowProps;
-    uint8_t BorderTarget = 0;  // 0 paragraph, 1 table row, 2 table cell
-    TRDRTFDestination Destination = destText;
-    TRDRTFInputMode InputMode = rtf_im_Normal;
     std::string FieldInstruction;  // text of the last fldinst group
     bool FieldResultDone = false;
     int32_t DefaultFont = 0;  // font number given by deff
-    TRDRTFHeaderFooterType HeaderFooter = rtf_hf_MainText;
-    int32_t UnicodeSkip = 1;  // \uc: fallback characters after each \u
 
     // The copy made when a group opens and when it closes: the five records
-    // (RowProps created or removed to match), Destination, InputMode,
-    // BorderTarget, HeaderFooter and UnicodeSkip. FieldInstruction,
-    // FieldResultDone and DefaultFont are kept.
-    void Assign(const TRDRTFReaderState& source);
+    // (RowProps created or removed to match) and the routing.
+    // FieldInstruction, FieldResultDone and DefaultFont are kept. (In line:
+    // it runs twice for every group; a row record shared by both sides or
+    // missing on both needs nothing.)
+    void Assign(const TRDRTFReaderState& s) {
+        CharProps.Assign(s.CharProps);
+        ParaProps.Assign(s.ParaProps);
+        SectionProps.Assign(s.SectionProps);
+        DocProps.Assign(s.DocProps);
+        if (RowProps != s.RowProps) AssignRow(s);
+        static_cast<TRDRTFGroupRouting&>(*this) = s;
+    }
+    void AssignRow(const TRDRTFReaderState& source);
     // Everything to its defaults (the reader's reset).
     void Reset();
     // The row record for changing, created when missing and unshared first.
