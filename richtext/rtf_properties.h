@@ -58,17 +58,19 @@ enum : uint8_t {
 int32_t RtfHalfPointsToPoints(int32_t halfPoints);
 
 // Character formatting. The fields a group copies are in the trivially
-// copyable base, so that the copy is one block move.
+// copyable base, so that the copy is one block move. (In this base and the
+// paragraph and section ones the byte fields come first: the block then has
+// no padding to copy.)
 struct TRDRTFCharFormat {
     bool Hidden = false;
-    int32_t Size = 12;  // points
+    uint8_t Style = 0;    // rtf_fs_* bits
+    uint8_t StyleEx = 0;  // rtf_fsx_* bits
+    uint8_t VShift = 0;   // 0 normal, 1 subscript, 2 superscript
+    int32_t Size = 12;    // points
     TColor Color = kRtfDefaultColor;
     TColor BackColor = kRtfNoColor;
-    int32_t FontIndex = 0;  // index into the reader's font list
-    uint8_t Style = 0;      // rtf_fs_* bits
-    uint8_t StyleEx = 0;    // rtf_fsx_* bits
+    int32_t FontIndex = 0;    // index into the reader's font list
     int32_t CharScale = 100;  // percent
-    uint8_t VShift = 0;       // 0 normal, 1 subscript, 2 superscript
     int32_t CharSpacing = 0;  // twips
 };
 
@@ -134,21 +136,21 @@ void CopyMarker(TRDRTFMarkerProperties& target, const TRDRTFMarkerProperties& so
 
 // Paragraph formatting: the plain fields, trivially copyable.
 struct TRDRTFParaFormat {
+    uint8_t Alignment = 0;  // 0 left, 1 right, 2 centre, 3 justify
+    uint8_t CurBorderSide = 0;
+    uint8_t LineSpacingMultiple = 1;
+    bool InTable = false;
+    bool Positioned = false;
     int32_t LeftIndent = 0;
     int32_t RightIndent = 0;
     int32_t FirstIndent = 0;
     int32_t SpaceBefore = 0;
     int32_t SpaceAfter = 0;
-    uint8_t Alignment = 0;  // 0 left, 1 right, 2 centre, 3 justify
-    uint8_t CurBorderSide = 0;
     int32_t LineSpacing = 240;
-    uint8_t LineSpacingMultiple = 1;
     TColor ShadingColor = kRtfNoColor;
     int32_t NestingLevel = 1;
-    bool InTable = false;
     int32_t ListOverrideIndex = -1;  // index into the reader's override list
     int32_t ListLevel = 0;
-    bool Positioned = false;
 };
 
 struct TRDRTFParaProperties : TRDRTFParaFormat {
@@ -174,11 +176,11 @@ using TRDRTFDefaultMarkers = std::array<TRDRTFMarkerProperties, 11>;
 
 // Section formatting: the fields a group copies, trivially copyable.
 struct TRDRTFSectionFormat {
-    int32_t ColumnCount = 1;
     uint8_t BreakType = 4;  // page
+    uint8_t PageNumberFormat = 0;
+    int32_t ColumnCount = 1;
     int32_t PageNumberX = 720;
     int32_t PageNumberY = 720;
-    uint8_t PageNumberFormat = 0;
 };
 
 struct TRDRTFSectionProperties : TRDRTFSectionFormat {

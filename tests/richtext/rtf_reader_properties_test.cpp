@@ -143,6 +143,19 @@ const PropertyCase kPropertyCases[] = {
          return side ? side->Style * 100 + side->Width : -1;
      },
      210},
+    {"BorderEndsWithItsGroup", R"({\brdrt\brdrs}X)", [](const Snapshot& s) { return s.para.Border.has_value(); }, 0},
+    {"OuterBorderComesBackAfterAGroup", R"(\brdrt\brdrs\brdrw10{\brdrt\brdrw40\brdrb\brdrs}X)",
+     [](const Snapshot& s) {
+         return s.para.Border->Sides[rtf_side_Top]->Width * 10 + s.para.Border->Sides[rtf_side_Bottom].has_value();
+     },
+     100},
+
+    // Old-style numbering markers, set when their pn group ends.
+    {"MarkerEndsWithTheGroupAroundItsPnGroup", R"({{\*\pn\pnlvlbody{\pntxta .}}}X)",
+     [](const Snapshot& s) { return s.para.Marker.has_value(); }, 0},
+    {"OuterMarkerComesBackAfterAGroup", R"({\*\pn\pnlvlbody{\pntxta .}}{{\*\pn\pnlvlblt{\pntxta )}}}X)",
+     [](const Snapshot& s) { return s.para.Marker ? s.para.Marker->Level * 1000 + s.para.Marker->TextAfter[0] : -1; },
+     10 * 1000 + '.'},
 
     // Rows and cells.
     {"RowWidthThenPercent", R"(\trowd\trwWidth5000\trftsWidth2\cellx100\row)", RowWidth, -5000},
