@@ -8,6 +8,7 @@
 #include <limits>
 #include <new>
 #include <stdexcept>
+#include <type_traits>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -92,6 +93,8 @@ std::string_view TrimBlanks(std::string_view s) {
 
 // ---------------------------------------------------------------------------
 // Reader state
+
+static_assert(std::is_trivially_copyable_v<TRDRTFGroupRouting>);  // Assign copies it as a block
 
 void TRDRTFReaderState::AssignRow(const TRDRTFReaderState& s) {
     // The row record is copied without WidthIsPercent and Heading, which

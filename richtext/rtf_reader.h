@@ -195,6 +195,7 @@ struct TRDRTFReaderState : TRDRTFGroupRouting {
         if (RowProps != s.RowProps) AssignRow(s);
         static_cast<TRDRTFGroupRouting&>(*this) = s;
     }
+    // The row part of Assign.
     void AssignRow(const TRDRTFReaderState& source);
     // Everything to its defaults (the reader's reset).
     void Reset();
