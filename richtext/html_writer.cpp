@@ -72,13 +72,7 @@ public:
     TTagBuffer& operator=(const TTagBuffer&) = delete;
 
     void Put(std::string_view piece) {
-        if (piece.size() > sizeof bytes_ - size_) {
-            Flush();
-            if (piece.size() > sizeof bytes_) {
-                out_ += piece;
-                return;
-            }
-        }
+        if (piece.size() > sizeof bytes_ - size_) return PutLong(piece);
         std::memcpy(bytes_ + size_, piece.data(), piece.size());
         size_ += piece.size();
     }
@@ -88,6 +82,18 @@ public:
     }
 
 private:
+    // A piece that does not fit: what is gathered goes first. (Kept out of
+    // line, so that Put stays small enough to be inlined.)
+    [[gnu::noinline]] void PutLong(std::string_view piece) {
+        Flush();
+        if (piece.size() > sizeof bytes_) {
+            out_ += piece;
+            return;
+        }
+        std::memcpy(bytes_, piece.data(), piece.size());
+        size_ = piece.size();
+    }
+
     std::string& out_;
     char bytes_[64];
     size_t size_ = 0;
