@@ -381,6 +381,25 @@ TEST_F(HtmlTest, AbsoluteTagsOfStyleZero) {
     EXPECT_EQ(out, Lines({"<FONT size=7 color=#008000 face=\"Times\"><SUB>", "</SUB></FONT>"}));
 }
 
+// A tag is gathered in a small buffer; font names of every length around its
+// size still come out whole and in place.
+TEST_F(HtmlTest, LongFontNamesComeOutWhole) {
+    TFontInfo& base = style.TextStyles.Items(0);
+    base.Style = {fsBold, fsUnderline, fsItalic, fsStrikeOut};
+    base.VShift = 45;
+    base.Size = 26;
+    base.Color = clGreen;
+    for (size_t length : {1, 20, 29, 30, 31, 40, 63, 64, 65, 200}) {
+        base.FontName.assign(length, 'F');
+        std::string out;
+        StringSink sink(out);
+        EXPECT_TRUE(WriteHtmlBody(sink, data));
+        EXPECT_EQ(out, Lines({"<FONT size=7 color=#008000 face=\"" + base.FontName + "\"><B><I><U><S><SUP>",
+                              "</SUP></S></U></I></B></FONT>"}))
+            << length;
+    }
+}
+
 TEST_F(HtmlTest, MarkerLevelsBeyondTheListUseItsLastLevel) {
     const int l = AddList(rdlstDecimal, 1);
     AddListItem(l, 1000000, "deep");
