@@ -89,17 +89,28 @@ bool THtmlPasses::FontTags(std::string& text) {
         return (text[at] | 0x20) == 'f' && (text[at + 1] | 0x20) == 'o' && (text[at + 2] | 0x20) == 'n' &&
                (text[at + 3] | 0x20) == 't';
     };
-    TSplice splice(text, kept_);
+    // The tags are all found first, so that a text the pattern must decide
+    // reaches it untouched; then the text after each tag moves up over it.
+    tagSpans_.clear();
     for (std::size_t at = text.find('<'); at != std::string::npos; at = text.find('<', at + 1)) {
         std::size_t name = at + 1;
         if (name < text.size() && text[name] == '/') ++name;
         if (!isFont(name)) continue;
         const std::size_t close = text.find('>', name + 4);
         if (close == std::string::npos) return fontTags.ReplaceAll(text);
-        splice.Replace(at, close + 1);
+        tagSpans_.push_back({at, close + 1});
         at = close;
     }
-    return splice.FinishInto(text);
+    if (tagSpans_.empty()) return false;
+    std::size_t kept = tagSpans_.front().first;
+    for (std::size_t k = 0; k < tagSpans_.size(); ++k) {
+        const std::size_t from = tagSpans_[k].second;
+        const std::size_t to = k + 1 < tagSpans_.size() ? tagSpans_[k + 1].first : text.size();
+        std::memmove(text.data() + kept, text.data() + from, to - from);
+        kept += to - from;
+    }
+    text.resize(kept);
+    return true;
 }
 
 namespace {

@@ -11,6 +11,8 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace tovra {
 
@@ -71,7 +73,8 @@ struct THtmlPasses {
     TPcreRegEx bodyTag, colour11Groups, underlines, fontTags, emptyParagraphs;
 
 private:
-    std::string kept_;  // the text without its font tags or empty paragraphs, reused
+    std::string kept_;  // the text without its empty paragraphs or with its body tags replaced, reused
+    std::vector<std::pair<std::size_t, std::size_t>> tagSpans_;  // the font tags of a text, reused
     TLiteralSearch bodyOpen_;  // "<body" in either case
 };
 
