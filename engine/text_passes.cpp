@@ -375,13 +375,6 @@ TBiblePasses::TBiblePasses()
 
 namespace {
 
-// The two marker passes are the patterns kMarkPattern and kUnmarkPattern
-// with their replacements, written out: `open`, a run of digits (as the
-// passes' character tables define \d) and `close` become `newOpen`, the
-// digits and `newClose`. A digit run ends where the digits end, so there is
-// nothing to backtrack and the result equals the pattern's on every text.
-// They run on every entry and are the hottest passes of a module whose
-// entries hold many escapes.
 // The first position at or after `from` where `a` is followed by `b`, or
 // npos; sixteen positions are tested at once while seventeen bytes are left.
 std::size_t FindPair(std::string_view text, std::size_t from, char a, char b) {
@@ -404,6 +397,15 @@ std::size_t FindPair(std::string_view text, std::size_t from, char a, char b) {
     return std::string_view::npos;
 }
 
+// The two marker passes are the patterns kMarkPattern and kUnmarkPattern
+// with their replacements, written out: `open`, a run of digits (as the
+// passes' character tables define \d) and `close` become `newOpen`, the
+// digits and `newClose`. A digit run ends where the digits end, so there is
+// nothing to backtrack and the result equals the pattern's on every text.
+// They run on every entry and are the hottest passes of a module whose
+// entries hold many escapes. (`open` has two bytes or more; its first two
+// are looked for together, as a backslash alone is in nearly every control
+// word of RTF.)
 bool ReplaceNumbered(std::string_view text, std::string_view open, char close, std::string_view newOpen,
                      char newClose, std::string& out) {
     const AnsiCharTables& ansi = AnsiCharTables::Get();
