@@ -481,6 +481,41 @@ bool ReplaceTextIgnoringCase(std::string& text, const TLiteralSearch& find, std:
     return splice.FinishInto(text);
 }
 
+namespace {
+
+// The first position at or after `from` where paragraph markup can start: a
+// "<" before "D", "d" or "/", or a backslash before "P" or "p". (These are
+// the only bytes that the ANSI tables upper-case to the first two bytes of
+// "\PAR", "<DIV" and "</DIV>".) Sixteen positions are tested at once while
+// seventeen bytes are left.
+std::size_t NextMarkupCandidate(std::string_view text, std::size_t from) {
+    const char* p = text.data();
+    const std::size_t n = text.size();
+    std::size_t i = from;
+#if defined(__SSE2__)
+    const __m128i lt = _mm_set1_epi8('<'), backslash = _mm_set1_epi8('\\'), slash = _mm_set1_epi8('/'),
+                  lowerBit = _mm_set1_epi8(0x20), d = _mm_set1_epi8('d'), letterP = _mm_set1_epi8('p');
+    for (; i + 17 <= n; i += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 1));
+        const __m128i nextLower = _mm_or_si128(next, lowerBit);
+        const __m128i tagNames = _mm_or_si128(_mm_cmpeq_epi8(nextLower, d), _mm_cmpeq_epi8(next, slash));
+        const __m128i tags = _mm_and_si128(_mm_cmpeq_epi8(x, lt), tagNames);
+        const __m128i marks = _mm_and_si128(_mm_cmpeq_epi8(x, backslash), _mm_cmpeq_epi8(nextLower, letterP));
+        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(tags, marks)));
+        if (mask != 0) return i + static_cast<std::size_t>(std::countr_zero(mask));
+    }
+#endif
+    for (; i + 1 < n; ++i) {
+        const char c = p[i], next = static_cast<char>(p[i + 1] | 0x20);
+        if (c == '<' && (next == 'd' || p[i + 1] == '/')) return i;
+        if (c == '\\' && next == 'p') return i;
+    }
+    return std::string_view::npos;
+}
+
+}  // namespace
+
 bool ReplaceParagraphMarkup(std::string& text, std::string& scratch) {
     const unsigned char* upper = AnsiCharTables::Get().UpperTable();
     auto startsWith = [&](std::size_t at, std::string_view upperCased) {
@@ -491,16 +526,10 @@ bool ReplaceParagraphMarkup(std::string& text, std::string& scratch) {
         }
         return true;
     };
-    // The next "<" and the next backslash, each found once per occurrence.
-    auto next = [&text](char c, std::size_t from) {
-        return from >= text.size() ? std::string::npos : text.find(c, from);
-    };
-    std::size_t tag = next('<', 0), backslash = next('\\', 0);
     TSplice splice(text, scratch);
-    while (tag != std::string::npos || backslash != std::string::npos) {
-        const std::size_t at = std::min(tag, backslash);
+    for (std::size_t at = NextMarkupCandidate(text, 0); at != std::string::npos;) {
         std::string_view found, replacement;
-        if (at == backslash) {
+        if (text[at] == '\\') {
             if (startsWith(at, "\\PAR")) found = "\\PAR", replacement = "<p>&nbsp;</p>";
         } else if (startsWith(at, "<DIV")) {
             found = "<DIV", replacement = "<p";
@@ -512,8 +541,7 @@ bool ReplaceParagraphMarkup(std::string& text, std::string& scratch) {
             resume = at + found.size();
             splice.Replace(at, resume).append(replacement);
         }
-        if (tag != std::string::npos && tag < resume) tag = next('<', resume);
-        if (backslash != std::string::npos && backslash < resume) backslash = next('\\', resume);
+        at = NextMarkupCandidate(text, resume);
     }
     return splice.FinishInto(text);
 }

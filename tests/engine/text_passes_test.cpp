@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/ansi_char_tables.h"
+
 namespace tovra {
 namespace {
 
@@ -487,20 +489,38 @@ TEST(PlainReplacementTest, ReplacesEveryOccurrenceIgnoringCase) {
 }
 
 // The one-scan paragraph replacements give what the three replacements
-// give one after the other, on texts where the parts touch and overlap.
+// give one after the other, on texts where the parts touch and overlap,
+// short ones and ones long enough to be scanned sixteen bytes at a time.
 TEST(PlainReplacementTest, ParagraphMarkupInOneScanEqualsThreeReplacements) {
-    const std::vector<std::string> parts = {"<", "\\", "DIV", "div", "/", ">", "PAR", "par", "\\par",
-                                            "<DIV", "</div>", "x", "\xE9", "<p>", " "};
+    const std::vector<std::string> parts = {"<",    "\\",     "DIV", "div", "/",   ">",   "PAR", "par",
+                                            "\\par", "<DIV", "</div>", "x", "\xE9", "<p>", " ",   "d",
+                                            "P",    "\xF0",  "\xD0", "<b>", "</font>"};
     std::mt19937 random(13);
     std::string scratch;
-    for (int round = 0; round < 5000; ++round) {
-        const std::string text = RandomText(random, parts, 12);
+    for (int round = 0; round < 10000; ++round) {
+        const std::string text = RandomText(random, parts, round % 2 ? 12 : 60);
         std::string expected = ReplaceTextIgnoringCase(text, "\\par", "<p>&nbsp;</p>");
         expected = ReplaceTextIgnoringCase(expected, "<DIV", "<p");
         expected = ReplaceTextIgnoringCase(expected, "</DIV>", "</p>");
         std::string actual = text;
         ASSERT_EQ(ReplaceParagraphMarkup(actual, scratch), expected != text) << text;
         ASSERT_EQ(actual, expected) << text;
+    }
+}
+
+// The one-scan replacement looks only at "<" and backslashes followed by
+// "D", "/" or "P" in either letter case: no other byte may upper-case to
+// one of the bytes its three strings start with.
+TEST(PlainReplacementTest, OnlyAsciiLettersUpperCaseToTheMarkupsFirstBytes) {
+    const unsigned char* upper = AnsiCharTables::Get().UpperTable();
+    for (int b = 0; b < 256; ++b) {
+        const unsigned char u = upper[b];
+        if (u == '<' || u == '\\' || u == '/') {
+            EXPECT_EQ(b, u) << b;
+        }
+        if (u == 'D' || u == 'P') {
+            EXPECT_TRUE(b == u || b == (u | 0x20)) << b;
+        }
     }
 }
 
