@@ -102,18 +102,28 @@ TFileOutcome TConversionEngine::ConvertFile(const std::string& path) {
     // dictionary, topic or Bible table are converted as they are read, so
     // that its RTF is not held whole either: each is converted in row order,
     // as it would be after reading, and the conversion logs nothing before
-    // its own lines.
+    // its own lines. A failure of that conversion is kept and raised where
+    // the conversion phase would raise it, after reading and after the
+    // phase's log lines: a read error still ends only this file, and a
+    // conversion error still ends the run.
     TOutputWriter output(OutputFilePath(settings_.OutFolder(), path), path);
     const auto writeOut = [&output](Entry& entry) {
         output.Add(entry);
         std::string().swap(entry.text);
     };
     size_t convertedWhileReading = 0;
+    std::exception_ptr conversionFailure;
     const auto convertNow = [&](ModuleKind readKind, Entry& entry) {
-        converter_.ConvertEntry(readKind, entry, removeFonts, hasItalics, hasFootnotes);
-        // A Bible's entries are written at the end: the header names flags
-        // that only the whole conversion knows.
-        if (readKind != ModuleKind::Bible) writeOut(entry);
+        if (conversionFailure) return;
+        try {
+            converter_.ConvertEntry(readKind, entry, removeFonts, hasItalics, hasFootnotes);
+            // A Bible's entries are written at the end: the header names
+            // flags that only the whole conversion knows.
+            if (readKind != ModuleKind::Bible) writeOut(entry);
+        } catch (...) {
+            conversionFailure = std::current_exception();
+            return;
+        }
         ++convertedWhileReading;
     };
     try {
@@ -127,8 +137,12 @@ TFileOutcome TConversionEngine::ConvertFile(const std::string& path) {
         return TFileOutcome::Failed;
     }
 
-    converter_.ConvertEntries(kind, entries, removeFonts, hasItalics, hasFootnotes, log_, convertedWhileReading,
+    // After a failure only the phase's lines are logged, as no entry is
+    // converted once the conversion has failed.
+    const size_t convertedAlready = conversionFailure ? entries.Count() : convertedWhileReading;
+    converter_.ConvertEntries(kind, entries, removeFonts, hasItalics, hasFootnotes, log_, convertedAlready,
                               writeOut);
+    if (conversionFailure) std::rethrow_exception(conversionFailure);
     if (kind == ModuleKind::Bible) {
         output.SetFlags(hasItalics, hasFootnotes);
         for (const Entry& entry : entries) output.Add(entry);

@@ -1,6 +1,8 @@
 // The conversion run over the selected files, and the fixed pipeline one
 // database goes through: open, list tables, recognise and read, convert,
-// write, release.
+// write, release. (The steps overlap where that changes nothing: entries of
+// dictionaries, topics and Bibles are converted as they are read, and every
+// entry is written out once it is final.)
 //
 // Expected failures of a file (it cannot be opened, a table cannot be read,
 // the kind is unknown) are logged and end only that file. Every other error
