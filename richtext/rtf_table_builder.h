@@ -42,8 +42,9 @@ class TRDTwipScale {
 public:
     explicit TRDTwipScale(int pixelsPerInch = 96) : ppi_(pixelsPerInch > 0 ? pixelsPerInch : 96) {}
     int PixelsPerInch() const { return ppi_; }
-    // scale(twips).
-    int32_t operator()(int64_t twips) const { return Ratio(twips, 1); }
+    // scale(twips). (Zero, the commonest length, scales to zero without a
+    // division.)
+    int32_t operator()(int64_t twips) const { return twips == 0 ? 0 : Ratio(twips, 1); }
     // scale(num / den): the exact quotient scaled and then rounded once
     // (averages of twips). den > 0.
     int32_t Ratio(int64_t num, int64_t den) const;
