@@ -194,14 +194,14 @@ uint8_t TRDRTFReader::ReadStream(std::string_view input) {
         Reset();
         input_ = input;
         inputPos_ = 0;
-        // One 4096-byte block buffer per reader, kept for its next stream.
-        if (!buffer_) buffer_ = std::make_unique_for_overwrite<unsigned char[]>(kBufferSize);
+        buffer_ = nullptr;
         bufferLen_ = 0;
         bufferPos_ = 0;  // past the end of the empty buffer: the first read fills it
         status = MainLoop();
     } catch (...) {
         status = rtf_st_Exception;
     }
+    buffer_ = nullptr;
     bufferLen_ = 0;
     bufferPos_ = 0;
     input_ = {};
@@ -212,12 +212,11 @@ uint8_t TRDRTFReader::ReadStream(std::string_view input) {
 // Reading characters
 
 void TRDRTFReader::Refill() {
-    size_t remaining = input_.size() - inputPos_;
+    const size_t remaining = input_.size() - inputPos_;
     if (remaining == 0) throw ReadFailure("read past the end of the input");
-    size_t n = remaining < kBufferSize ? remaining : kBufferSize;
-    std::memcpy(buffer_.get(), input_.data() + inputPos_, n);
-    bufferLen_ = n;
-    inputPos_ += n;
+    buffer_ = reinterpret_cast<const unsigned char*>(input_.data()) + inputPos_;
+    bufferLen_ = remaining;
+    inputPos_ += remaining;
     bufferPos_ = 0;
 }
 
@@ -311,8 +310,8 @@ uint8_t TRDRTFReader::TakePlainText(unsigned char first) {
         pendingText_.push_back(static_cast<char>(first));
         return rtf_st_Ok;
     }
-    const unsigned char* begin = buffer_.get() + bufferPos_;
-    const unsigned char* end = buffer_.get() + bufferLen_;
+    const unsigned char* begin = buffer_ + bufferPos_;
+    const unsigned char* end = buffer_ + bufferLen_;
     const unsigned char* p = SkipPlainText(begin, end);
     pendingText_.append(reinterpret_cast<const char*>(begin) - 1, static_cast<size_t>(p - begin) + 1);
     if (p == begin) return rtf_st_Ok;
@@ -327,8 +326,8 @@ uint8_t TRDRTFReader::TakePlainText(unsigned char first) {
 // every code page unchanged and the table level is already adjusted.
 uint8_t TRDRTFReader::TakeCodedText(unsigned char first) {
     uint8_t status = AddTextByte(first);
-    const unsigned char* begin = buffer_.get() + bufferPos_;
-    const unsigned char* end = buffer_.get() + bufferLen_;
+    const unsigned char* begin = buffer_ + bufferPos_;
+    const unsigned char* end = buffer_ + bufferLen_;
     const unsigned char* p = begin;
     while (status == rtf_st_Ok && p < end && kPlainText.plain[*p]) {
         if (*p < 0x80 && (pendingLead_ | pendingHigh_) == 0 && pendingWideText_.empty()) {
@@ -356,17 +355,34 @@ uint8_t TRDRTFReader::ReadControl() {
         }
         // The no-break space and the non-breaking hyphen.
         if ((c == '~' || c == '_') && !starSeen_) return AddTextSymbol(c == '~' ? 0xA0 : '-');
-        keyword_.clear();  // no word for an unknown symbol to be taken for
         char symbol = static_cast<char>(c);
         return Dispatch(std::string_view(&symbol, 1), 0, false);
     }
-    keyword_.clear();
-    // A letter that is the last byte of the input ends the word and is read
-    // again as a character; reading past the end raises a failure.
-    do {
-        keyword_.push_back(static_cast<char>(c));
-        c = NextChar();
-    } while (IsLetter(c) && !AtEnd());
+    // The word is taken from the input where it stands when a byte that is
+    // not a letter follows it there (the input outlives the dispatch).
+    // Otherwise a letter that is the last byte of the input ends the word
+    // and is read again as a character; reading past the end raises a
+    // failure.
+    std::string_view word;
+    if (bufferPos_ > 0 && buffer_[bufferPos_ - 1] == c) {  // c is the input's byte before bufferPos_
+        const unsigned char* const first = buffer_ + bufferPos_ - 1;
+        const unsigned char* const end = buffer_ + bufferLen_;
+        const unsigned char* after = first + 1;
+        while (after < end && IsLetter(*after)) ++after;
+        if (after < end) {
+            word = std::string_view(reinterpret_cast<const char*>(first), static_cast<size_t>(after - first));
+            bufferPos_ = static_cast<size_t>(after - buffer_);
+            c = NextChar();
+        }
+    }
+    if (word.empty()) {
+        keyword_.clear();
+        do {
+            keyword_.push_back(static_cast<char>(c));
+            c = NextChar();
+        } while (IsLetter(c) && !AtEnd());
+        word = keyword_;
+    }
     bool negative = false;
     if (c == '-') {
         negative = true;
@@ -392,7 +408,7 @@ uint8_t TRDRTFReader::ReadControl() {
         --skipCount_;
         return rtf_st_Ok;
     }
-    return Dispatch(keyword_, param, hasParam);
+    return Dispatch(word, param, hasParam);
 }
 
 uint8_t TRDRTFReader::Dispatch(std::string_view keyword, int32_t p, bool hasParam) {
@@ -403,7 +419,7 @@ uint8_t TRDRTFReader::Dispatch(std::string_view keyword, int32_t p, bool hasPara
             starSeen_ = false;
             return rtf_st_Ok;
         }
-        return DispatchUnknownWord();
+        return DispatchUnknownWord(keyword);
     }
     starSeen_ = false;
     switch (sym->Kind) {
@@ -444,11 +460,10 @@ uint8_t TRDRTFReader::Dispatch(std::string_view keyword, int32_t p, bool hasPara
     return rtf_st_BadKeyword;
 }
 
-// A control word outside the table (the last one read, in keyword_; empty
-// after an unknown control symbol such as the optional hyphen): the
-// document code pages mean something, every other one is ignored.
-uint8_t TRDRTFReader::DispatchUnknownWord() {
-    const std::string_view word = keyword_;
+// A control word outside the table (or an unknown control symbol such as
+// the optional hyphen, which is one byte long): the document code pages
+// mean something, every other one is ignored.
+uint8_t TRDRTFReader::DispatchUnknownWord(std::string_view word) {
     if (word.size() < 2 || word.size() > 3 || (word[0] != 'm' && word[0] != 'p')) return rtf_st_Ok;
     if (state_.Destination == destSkip) return rtf_st_Ok;
     if (word == "mac")

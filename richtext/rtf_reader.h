@@ -300,7 +300,7 @@ private:
         return textDecoder_;
     }
     void RefreshTextDecoder();
-    uint8_t DispatchUnknownWord();
+    uint8_t DispatchUnknownWord(std::string_view word);
     uint8_t Emit(TRDRTFPosition& n);
     uint8_t Flush(bool closeTables, bool adjustTables) { return AddChar(0, closeTables, adjustTables); }
     // Opens (and with `closeTables` closes) tables until the level is the
@@ -358,11 +358,12 @@ private:
     void AppendFont(int32_t number);
 
     // Input.
+    // The input is read in place: the first read makes all of it the
+    // buffer, and reading past its end raises a failure.
     std::string_view input_;
-    size_t inputPos_ = 0;  // bytes of input_ already moved into the buffer
-    static constexpr size_t kBufferSize = 4096;
-    std::unique_ptr<unsigned char[]> buffer_;  // kBufferSize bytes
-    size_t bufferLen_ = 0;  // bytes of buffer_ filled by the last refill
+    size_t inputPos_ = 0;  // bytes of input_ already made the buffer
+    const unsigned char* buffer_ = nullptr;  // the input's bytes being read
+    size_t bufferLen_ = 0;  // bytes of buffer_
     size_t bufferPos_ = 0;  // 0-based index of the next byte in buffer_
     bool pushedBack_ = false;
     unsigned char lastChar_ = 0;
@@ -414,7 +415,7 @@ private:
     bool starSeen_ = false;
     int hexDigitsLeft_ = 2;
     unsigned hexValue_ = 0;
-    std::string keyword_;  // reused buffer of the control word being read
+    std::string keyword_;  // a control word that runs to the end of the input, reused
 };
 
 }  // namespace tovra

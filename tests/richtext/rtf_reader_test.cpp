@@ -159,16 +159,34 @@ TEST(RtfReaderTest, CellReportsItsEventEvenWhenTheFlushFails) {
     EXPECT_EQ(log, "03");  // table start, then the cell end after the failed flush
 }
 
-TEST(RtfReaderTest, InputIsReadAcrossBufferBoundaries) {
-    // A control word, a hex pair and a parameter straddling the 4096-byte
-    // blocks must read as if the input were one block.
-    for (size_t pad = 4080; pad <= 4100; ++pad) {
-        std::string input = "{\\rtf1 " + std::string(pad, 'x') + "\\b1\\'41\\fs24 y}";
+// Control words are taken from the input where they stand, except one whose
+// letters run to the end of the input: its last letter is read again as a
+// character, and a word of one letter, or a parameter, at the very end reads
+// past the end.
+TEST(RtfReaderTest, ControlWordsUpToTheEndOfTheInput) {
+    const struct {
+        std::string input;
+        std::string expected;
+        uint8_t status;
+    } cases[] = {
+        {"{\\rtf1 a\\b x}", "P:a C:x/b", rtf_st_Ok},
+        {"{\\rtf1 a\\b1\\'41\\fs24 y}", "P:a C:A/b C:y/b", rtf_st_Ok},
+        {"{\\rtf1 a\\b}", "P:a", rtf_st_Ok},
+        {"{\\rtf1 a\\mac}x", "P:a", rtf_st_Ok},
+        {"{\\rtf1 a\\bo", "P:a", rtf_st_UnclosedGroup},
+        {"{\\rtf1 a\\ul", "", rtf_st_UnclosedGroup},
+        {"{\\rtf1 a\\b ", "P:a", rtf_st_UnclosedGroup},
+        {"{\\rtf1 a\\pca", "", rtf_st_UnclosedGroup},
+        {"{\\rtf1 a\\b", "", rtf_st_Exception},
+        {"{\\rtf1 a\\b2", "", rtf_st_Exception},
+        {"{\\rtf1 a\\", "", rtf_st_EndAfterBackslash},
+    };
+    for (const auto& c : cases) {
         TRDRTFReader reader;
         test_support::RtfRecorder recorder;
         recorder.Attach(reader);
-        ASSERT_EQ(reader.ReadStream(input), rtf_st_Ok) << pad;
-        EXPECT_EQ(recorder.log, "P:" + std::string(pad, 'x') + " C:A/b C:y/b") << pad;
+        EXPECT_EQ(reader.ReadStream(c.input), c.status) << c.input;
+        EXPECT_EQ(recorder.log, c.expected) << c.input;
     }
 }
 
