@@ -155,7 +155,7 @@ bool AppendOpeningTags(std::string& out, const TFontInfo& x, const TFontInfo* ba
         for (int i = 0; i < 4; ++i) {
             if (x.Style.Has(kStyleOrder[i])) tags.Put(kOpen[i]);
         }
-    } else {
+    } else if (x.Style != base->Style) {
         for (int i = 3; i >= 0; --i) {
             if (base->Style.Has(kStyleOrder[i]) && !x.Style.Has(kStyleOrder[i])) tags.Put(kClose[i]);
         }
@@ -176,7 +176,7 @@ void AppendClosingTags(std::string& out, const TFontInfo& x, const TFontInfo* ba
         for (int i = 3; i >= 0; --i) {
             if (x.Style.Has(kStyleOrder[i])) tags.Put(kClose[i]);
         }
-    } else {
+    } else if (x.Style != base->Style) {
         for (int i = 3; i >= 0; --i) {
             if (x.Style.Has(kStyleOrder[i]) && !base->Style.Has(kStyleOrder[i])) tags.Put(kClose[i]);
         }
