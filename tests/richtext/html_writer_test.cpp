@@ -46,6 +46,24 @@ public:
         if (first == std::string::npos || last == std::string::npos || last < first) return out;
         return out.substr(first + 2, last - first);
     }
+    // Style 0 with every style and effect the opening tags write, in font
+    // `face`.
+    TFontInfo& StyleZeroWithEverything(const std::string& face) {
+        TFontInfo& base = style.TextStyles.Items(0);
+        base.Style = {fsBold, fsUnderline, fsItalic, fsStrikeOut};
+        base.VShift = 45;
+        base.Size = 26;
+        base.Color = clGreen;
+        base.FontName = face;
+        return base;
+    }
+    // The body of the page, every line included.
+    std::string WholeBody() {
+        std::string out;
+        StringSink sink(out);
+        EXPECT_TRUE(WriteHtmlBody(sink, data));
+        return out;
+    }
     int AddList(TRDListType type, int levels) {
         TRDListInfo& list = style.ListStyles.Add();
         for (int i = 0; i < levels; ++i) list.Levels.Add().ListType = type;
@@ -364,38 +382,22 @@ TEST_F(HtmlTest, FailedWriteEndsThePageAndKeepsWhatWasWritten) {
 }
 
 TEST_F(HtmlTest, AbsoluteTagsOfStyleZero) {
-    TFontInfo& base = style.TextStyles.Items(0);
-    base.Style = {fsBold, fsUnderline, fsItalic, fsStrikeOut};
-    base.VShift = 45;
-    base.Size = 26;
-    base.Color = clGreen;
-    base.FontName = "Times";
-    std::string out;
-    StringSink sink(out);
-    EXPECT_TRUE(WriteHtmlBody(sink, data));
-    EXPECT_EQ(out, Lines({"<FONT size=7 color=#008000 face=\"Times\"><B><I><U><S><SUP>", "</SUP></S></U></I></B></FONT>"}));
-    out.clear();
+    TFontInfo& base = StyleZeroWithEverything("Times");
+    EXPECT_EQ(WholeBody(),
+              Lines({"<FONT size=7 color=#008000 face=\"Times\"><B><I><U><S><SUP>", "</SUP></S></U></I></B></FONT>"}));
     base.VShift = -2;
     base.Style = {};
-    EXPECT_TRUE(WriteHtmlBody(sink, data));
-    EXPECT_EQ(out, Lines({"<FONT size=7 color=#008000 face=\"Times\"><SUB>", "</SUB></FONT>"}));
+    EXPECT_EQ(WholeBody(), Lines({"<FONT size=7 color=#008000 face=\"Times\"><SUB>", "</SUB></FONT>"}));
 }
 
 // A tag is gathered in a small buffer; font names of every length around its
 // size still come out whole and in place.
 TEST_F(HtmlTest, LongFontNamesComeOutWhole) {
-    TFontInfo& base = style.TextStyles.Items(0);
-    base.Style = {fsBold, fsUnderline, fsItalic, fsStrikeOut};
-    base.VShift = 45;
-    base.Size = 26;
-    base.Color = clGreen;
     for (size_t length : {1, 20, 29, 30, 31, 40, 63, 64, 65, 200}) {
-        base.FontName.assign(length, 'F');
-        std::string out;
-        StringSink sink(out);
-        EXPECT_TRUE(WriteHtmlBody(sink, data));
-        EXPECT_EQ(out, Lines({"<FONT size=7 color=#008000 face=\"" + base.FontName + "\"><B><I><U><S><SUP>",
-                              "</SUP></S></U></I></B></FONT>"}))
+        const std::string face(length, 'F');
+        StyleZeroWithEverything(face);
+        EXPECT_EQ(WholeBody(), Lines({"<FONT size=7 color=#008000 face=\"" + face + "\"><B><I><U><S><SUP>",
+                                      "</SUP></S></U></I></B></FONT>"}))
             << length;
     }
 }
