@@ -42,70 +42,6 @@ void Entry::TakeText(std::string&& raw) {
     text = std::move(raw);
 }
 
-std::vector<std::string> Entry::Lines() const { return SplitLines(text); }
-
-void Entry::SetLines(const std::vector<std::string>& lines) { JoinedText(lines, text); }
-
-void SplitLines(std::string_view text, std::vector<std::string>& lines) {
-    const char* p = text.data();
-    size_t n = text.size();
-    if (const void* nul = n ? std::memchr(p, '\0', n) : nullptr) n = static_cast<const char*>(nul) - p;
-    // The strings already in `lines` are assigned rather than replaced, so an
-    // entry rewritten several times keeps its line buffers.
-    size_t count = 0;
-    auto put = [&](size_t from, size_t to) {
-        if (count < lines.size()) {
-            lines[count].assign(p + from, to - from);
-        } else {
-            lines.emplace_back(p + from, to - from);
-        }
-        ++count;
-    };
-    size_t start = 0;
-    size_t nextLf = 0;  // the first LF at or after `start`, or n
-    bool lfKnown = false;
-    while (start < n) {
-        if (!lfKnown || nextLf < start) {
-            const void* lf = std::memchr(p + start, '\n', n - start);
-            nextLf = lf ? static_cast<const char*>(lf) - p : n;
-            lfKnown = true;
-        }
-        const void* cr = std::memchr(p + start, '\r', nextLf - start);
-        if (cr) {
-            const size_t end = static_cast<const char*>(cr) - p;
-            put(start, end);
-            start = end + 1 < n && p[end + 1] == '\n' ? end + 2 : end + 1;
-        } else {
-            put(start, nextLf);
-            start = nextLf + 1;
-        }
-    }
-    lines.resize(count);
-}
-
-std::vector<std::string> SplitLines(std::string_view text) {
-    std::vector<std::string> lines;
-    SplitLines(text, lines);
-    return lines;
-}
-
-void JoinedText(const std::vector<std::string>& lines, std::string& out) {
-    out.clear();
-    size_t size = 0;
-    for (const auto& line : lines) size += line.size() + 2;
-    out.reserve(size);
-    for (const auto& line : lines) {
-        out += line;
-        out += "\r\n";
-    }
-}
-
-std::string JoinedText(const std::vector<std::string>& lines) {
-    std::string out;
-    JoinedText(lines, out);
-    return out;
-}
-
 namespace {
 
 // True when the text holds no NUL and each CR is followed by LF and each LF
@@ -169,12 +105,5 @@ std::string_view Stripped(std::string_view text) {
 }
 
 bool IsBlankText(std::string_view text) { return Stripped(text).empty(); }
-
-bool IsBlank(const std::vector<std::string>& lines) {
-    // Line breaks are CR LF, which are stripped too: blank means every line is.
-    for (const auto& line : lines)
-        if (!IsBlankText(line)) return false;
-    return true;
-}
 
 }  // namespace tovra

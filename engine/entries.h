@@ -1,5 +1,5 @@
-// Entries of one database: a name and a text of 8-bit lines, and the one
-// definition of how texts are split into lines, joined and judged blank.
+// Entries of one database: a name and a text of 8-bit lines, and how texts
+// are put in joined form and judged blank.
 #pragma once
 
 #include <string>
@@ -21,10 +21,6 @@ struct Entry {
     // module are held at once.
     void AssignText(std::string_view joined);
     void TakeText(std::string&& raw);
-    // The lines of the text.
-    std::vector<std::string> Lines() const;
-    // Sets the text to the lines given, each followed by CR LF.
-    void SetLines(const std::vector<std::string>& lines);
 };
 
 // The ordered entries of one database. Index errors throw EListError.
@@ -47,22 +43,10 @@ private:
     std::vector<Entry> entries_;
 };
 
-// Splits a text into lines. Splitting ends at the first NUL byte; a line ends
-// at CR LF, a lone CR or a lone LF; a break at the very end adds no empty
-// line; an empty text gives no lines. The lines replace `lines`.
-void SplitLines(std::string_view text, std::vector<std::string>& lines);
-std::vector<std::string> SplitLines(std::string_view text);
-
-// Every line followed by CR LF; "" for no lines.
-std::string JoinedText(const std::vector<std::string>& lines);
-void JoinedText(const std::vector<std::string>& lines, std::string& out);
-
-
-// Gives `text` the joined form of its lines, the same as splitting it
-// (SplitLines) and joining the lines (JoinedText): the text up to its first
-// NUL, every line break (CR LF, a lone CR, a lone LF) made CR LF, and CR LF
-// added after a last line that has none. A text already in that form is
-// left as it is.
+// Gives `text` the joined form of its lines, every line followed by CR LF:
+// the text up to its first NUL, every line break (CR LF, a lone CR, a lone
+// LF) made CR LF, and CR LF added after a last line that has none. A text
+// already in that form is left as it is.
 void NormalizeText(std::string& text);
 // Appends the joined form of the lines of `more` (as NormalizeText gives
 // it) to `text`. When `text` is a joined text itself, the result is the
@@ -74,7 +58,5 @@ std::string_view Stripped(std::string_view text);
 
 // True when the text is empty after stripping.
 bool IsBlankText(std::string_view text);
-// True when the joined text of the lines is blank.
-bool IsBlank(const std::vector<std::string>& lines);
 
 }  // namespace tovra

@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                  {tovra::ModuleKind::Bible, false}};
     for (const auto& p : paths) {
         tovra::EntryList entries;
-        entries.Append("Entry").text = tovra::JoinedText(tovra::SplitLines(text));
+        entries.Append("Entry").TakeText(std::string(text));
         bool italics = false, footnotes = false;
         converter.ConvertEntries(p.kind, entries, p.removeFonts, italics, footnotes, log);
         std::string problem;

@@ -2,20 +2,24 @@
 
 #include <gtest/gtest.h>
 
+#include "support/entry_lines.h"
 #include "support/recording_log.h"
 
 namespace tovra {
 namespace {
 
+using test_support::JoinedText;
+using test_support::LinesOf;
+using test_support::SetLines;
 using Lines = std::vector<std::string>;
 
 class ConversionPhaseTest : public ::testing::Test {
 protected:
     Lines Convert(ModuleKind kind, const Lines& lines, bool removeFonts, const std::string& name = "Entry") {
         EntryList entries;
-        entries.Append(name).SetLines(lines);
+        SetLines(entries.Append(name), lines);
         converter_.ConvertEntries(kind, entries, removeFonts, hasItalics_, hasFootnotes_, log_);
-        return entries.At(0).Lines();
+        return LinesOf(entries.At(0));
     }
     static Lines Page(const std::string& title, const Lines& body) {
         Lines page = {"<HTML><HEAD><TITLE>" + title + "</TITLE>", "</HEAD>", "<BODY>"};
@@ -118,7 +122,7 @@ TEST(EntryConverterTest, ConvertsThroughTheDocumentItIsGiven) {
     TRichDoc document;
     TEntryConverter converter(&document);
     EntryList entries;
-    entries.Append("Entry").SetLines({"Hello"});
+    SetLines(entries.Append("Entry"), {"Hello"});
     test_support::RecordingLog log;
     bool italics = false, footnotes = false;
     converter.ConvertEntries(ModuleKind::Dictionary, entries, true, italics, footnotes, log);

@@ -5,9 +5,13 @@
 #include <random>
 
 #include "platform/error.h"
+#include "support/entry_lines.h"
 
 namespace tovra {
 namespace {
+
+using test_support::JoinedText;
+using test_support::SplitLines;
 
 struct SplitCase {
     const char* name;
@@ -89,10 +93,10 @@ TEST(EntriesTest, JoinedTextEndsEveryLineWithCrLf) {
 }
 
 TEST(EntriesTest, BlankMeansNothingButControlBytesAndSpaces) {
-    EXPECT_TRUE(IsBlank({}));
-    EXPECT_TRUE(IsBlank({"", "  \t", std::string("\x01\x1f ", 3)}));
-    EXPECT_FALSE(IsBlank({"", " x "}));
-    EXPECT_FALSE(IsBlank({"\xA0"}));  // a no-break space is a character
+    EXPECT_TRUE(IsBlankText(""));
+    EXPECT_TRUE(IsBlankText(JoinedText({"", "  \t", std::string("\x01\x1f ", 3)})));
+    EXPECT_FALSE(IsBlankText(JoinedText({"", " x "})));
+    EXPECT_FALSE(IsBlankText("\xA0"));  // a no-break space is a character
     EXPECT_EQ(Stripped("\t a b \r\n"), "a b");
 }
 

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/entry_lines.h"
 #include "support/recording_log.h"
 
 namespace tovra {
@@ -138,9 +139,9 @@ TEST_P(EntryTextFidelityTest, ReachesTheOutput) {
     test_support::RecordingLog log;
     bool hasItalics = false, hasFootnotes = false;
     EntryList entries;
-    entries.Append("Entry").text = JoinedText(SplitLines(c.input));
+    entries.Append("Entry").TakeText(std::string(c.input));
     converter.ConvertEntries(c.kind, entries, true, hasItalics, hasFootnotes, log);
-    const Lines out = entries.At(0).Lines();
+    const Lines out = test_support::LinesOf(entries.At(0));
     EXPECT_EQ(c.kind == ModuleKind::Bible ? Joined(out) : BodyOf(out), c.expected);
 }
 
@@ -163,9 +164,9 @@ TEST(EntryTextFidelity, EveryRouteGivesTheSameReference) {
     bool hasItalics = false, hasFootnotes = false;
     auto convert = [&](const std::string& text) {
         EntryList entries;
-        entries.Append("Entry").text = JoinedText(SplitLines(text));
+        entries.Append("Entry").TakeText(std::string(text));
         converter.ConvertEntries(ModuleKind::Bible, entries, true, hasItalics, hasFootnotes, log);
-        return Joined(entries.At(0).Lines());
+        return Joined(test_support::LinesOf(entries.At(0)));
     };
     for (const auto& [access, other] : routes) EXPECT_EQ(convert(other), convert(access)) << other;
 }

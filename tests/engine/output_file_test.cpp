@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "platform/error.h"
+#include "support/entry_lines.h"
 #include "support/recording_log.h"
 #include "support/temp_folder.h"
 
@@ -12,6 +13,7 @@ namespace tovra {
 namespace {
 
 using test_support::ReadFile;
+using test_support::SetLines;
 using test_support::RecordingLog;
 using test_support::TempFolder;
 
@@ -38,9 +40,9 @@ TEST(OutputFileTest, PathInsertsTheFolderAsStored) {
 
 EntryList AaronAndAbba() {
     EntryList entries;
-    entries.Append("Aaron").SetLines({"first text line of Aaron", "second text line of Aaron"});
-    entries.Append("Blank").SetLines({"   ", "", "\t"});
-    entries.Append("Abba").SetLines({"text line of Abba"});
+    SetLines(entries.Append("Aaron"), {"first text line of Aaron", "second text line of Aaron"});
+    SetLines(entries.Append("Blank"), {"   ", "", "\t"});
+    SetLines(entries.Append("Abba"), {"text line of Abba"});
     entries.Append("Empty");
     return entries;
 }
@@ -71,7 +73,7 @@ TEST(OutputFileTest, FlagLinesFollowTheSourceLine) {
 
 TEST(OutputFileTest, NameGoesIntoTheHeadingUntrimmed) {
     EntryList entries;
-    entries.Append(" spaced ").SetLines({"x"});
+    SetLines(entries.Append(" spaced "), {"x"});
     EXPECT_NE(BuildOutputContent("/a", entries, false, false).find("$$  spaced \r\n"), std::string::npos);
 }
 

@@ -6,12 +6,15 @@
 #include "engine/extract_entries.h"
 #include "engine/output_file.h"
 #include "support/databases.h"
+#include "support/entry_lines.h"
 #include "support/kjv_module_fixture.h"
 #include "support/recording_log.h"
 #include "support/temp_folder.h"
 
 namespace tovra {
 namespace {
+
+using test_support::LinesOf;
 
 using test_support::Database;
 using test_support::RecordingLog;
@@ -68,7 +71,7 @@ TEST_F(VerseEntriesTest, BibleRowsAreNamedByReferenceInStoredOrder) {
     EXPECT_EQ(std::count(names.begin(), names.end(), "3 John 1:15"), 1);
     ASSERT_NE(Find(entries, "John 1:6"), nullptr);
     EXPECT_TRUE(Find(entries, "John 1:6")->text.empty());  // NULL Scripture
-    EXPECT_EQ(Find(entries, "Genesis 1:2")->Lines(),
+    EXPECT_EQ(LinesOf(*Find(entries, "Genesis 1:2")),
               std::vector<std::string>{"And the earth was without form, and void; and darkness {\\cf15\\i was} upon the face of the deep. And the Spirit of God moved upon the face of the waters."});
 }
 
@@ -108,8 +111,8 @@ TEST_F(VerseEntriesTest, NotesFromAllTablesMergeInTableOrder) {
         "\\par",  // the NULL note still separates
         "A personal note on Genesis 1:1 kept in the commentary file.",  // appended without separator
     };
-    EXPECT_EQ(entries.At(0).Lines(), genesis11);
-    EXPECT_EQ(entries.At(2).Lines(),
+    EXPECT_EQ(LinesOf(entries.At(0)), genesis11);
+    EXPECT_EQ(LinesOf(entries.At(2)),
               std::vector<std::string>{"Verses 3-5 in one plain-text note: light, and the first day."});
     // A NULL note on an empty verse adds nothing; a NULL Book ID is skipped.
     EXPECT_TRUE(Find(entries, "Genesis 2:1")->text.empty());
@@ -118,8 +121,8 @@ TEST_F(VerseEntriesTest, NotesFromAllTablesMergeInTableOrder) {
     // The long book note of John is whole, ahead of the chapter and verse notes.
     const Entry* john11 = Find(entries, "John 1:1");
     ASSERT_NE(john11, nullptr);
-    EXPECT_EQ(john11->Lines().front().rfind("{\\rtf1", 0), 0u);
-    EXPECT_NE(john11->Lines().back().find("\\'93In the beginning"), std::string::npos);
+    EXPECT_EQ(LinesOf(*john11).front().rfind("{\\rtf1", 0), 0u);
+    EXPECT_NE(LinesOf(*john11).back().find("\\'93In the beginning"), std::string::npos);
     EXPECT_NE(john11->text.find("END OF THE LONG NOTE.\\par}\r\n\\par\r\n{\\rtf1"), std::string::npos);
 }
 
@@ -137,7 +140,7 @@ TEST_F(VerseEntriesTest, PersonalNotesUseVerseIdsWithinRange) {
     ASSERT_EQ(Extract("notes.not", entries, kind), "");
     EXPECT_EQ(log_.lines, std::vector<std::string>{"Extracting entries from VERSE NOTES."});
     EXPECT_EQ(NonBlankNames(entries), (std::vector<std::string>{"Genesis 1:1", "John 3:16", "Revelation 22:21"}));
-    EXPECT_EQ(Find(entries, "John 3:16")->Lines(),
+    EXPECT_EQ(LinesOf(*Find(entries, "John 3:16")),
               std::vector<std::string>{"John 3:16, plain text with \x93quotes\x94 and Greek: \\u7968?\\u947?\\u940?\\u960?\\u951?\\u963?\\u949?\\u957? \\u8001? \\u952?\\u949?\\u8056?\\u962? \\u964?\\u8056?\\u957? \\u954?\\u972?\\u963?\\u956?\\u959?\\u957?."});
 }
 
@@ -145,7 +148,7 @@ TEST_F(VerseEntriesTest, ChapterZeroLandsBeforeTheBookOrFailsForTheFirstBook) {
     EntryList entries;
     ModuleKind kind = ModuleKind::Unknown;
     EXPECT_EQ(Extract("chapter0.cmt", entries, kind), "List index out of bounds (-1)");
-    EXPECT_EQ(Find(entries, "Genesis 50:26")->Lines(), std::vector<std::string>{"Chapter 0 of Exodus."});
+    EXPECT_EQ(LinesOf(*Find(entries, "Genesis 50:26")), std::vector<std::string>{"Chapter 0 of Exodus."});
 }
 
 TEST_F(VerseEntriesTest, RunWritesOnlyNotedVersesInVerseOrder) {
