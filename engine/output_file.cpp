@@ -47,19 +47,6 @@ constexpr size_t kWriteChunk = 1 << 20;
 
 }  // namespace
 
-std::string BuildOutputContent(const std::string& inputPath, const EntryList& entries, bool hasItalics,
-                               bool hasFootnotes) {
-    size_t size = 128 + inputPath.size();
-    for (const Entry& e : entries) {
-        size += e.name.size() + e.text.size() + 10;
-    }
-    std::string out;
-    out.reserve(size);
-    AppendHeader(out, inputPath, hasItalics, hasFootnotes);
-    for (const Entry& e : entries) AppendEntry(out, e);
-    return out;
-}
-
 TOutputWriter::TOutputWriter(std::string path, std::string inputPath)
     : path_(std::move(path)), inputPath_(std::move(inputPath)) {}
 
@@ -104,14 +91,6 @@ void TOutputWriter::Finish(TStatusLog& log) {
     if (!file_) file_ = std::make_unique<TAtomicFile>(path_);
     file_->Commit(piece_);
     piece_.clear();
-}
-
-void WriteOutputFile(const std::string& inputPath, const EntryList& entries, bool hasItalics,
-                     bool hasFootnotes, const TRunSettings& settings, TStatusLog& log) {
-    TOutputWriter output(OutputFilePath(settings.OutFolder(), inputPath), inputPath);
-    output.SetFlags(hasItalics, hasFootnotes);
-    for (const Entry& e : entries) output.Add(e);
-    output.Finish(log);
 }
 
 }  // namespace tovra

@@ -18,10 +18,6 @@ std::string OutputFilePath(const std::string& outFolder, const std::string& inpu
 // The input file's name without its folder and without its extension.
 std::string BaseName(const std::string& inputPath);
 
-// The file's whole content.
-std::string BuildOutputContent(const std::string& inputPath, const EntryList& entries, bool hasItalics,
-                               bool hasFootnotes);
-
 class TAtomicFile;
 
 // The output file written entry by entry while a module is converted, so
@@ -45,8 +41,10 @@ public:
     // Lays out a non-blank entry after those before it; a blank one is left out.
     void Add(const Entry& entry);
     // Logs "Writing entries to " with the quoted path, writes what is left and
-    // replaces the target. Throws the kept failure or the failure of these
-    // steps, with the errors of WriteOutputFile.
+    // replaces the target. Throws Error, the kept failure or that of these
+    // steps: "Cannot create file \"<path>\". <reason>" or "Failed to write
+    // file \"<path>\". <reason>". A failure never leaves a truncated or
+    // half-replaced file.
     void Finish(TStatusLog& log);
 
 private:
@@ -59,12 +57,5 @@ private:
     std::unique_ptr<TAtomicFile> file_;
     std::exception_ptr failure_;
 };
-
-// Logs "Writing entries to " with the quoted path, then writes the file. The
-// content goes to a temporary file in the output folder that replaces the
-// target only when complete, so a failure never leaves a truncated or
-// half-replaced file. Throws Error when the file cannot be created or written.
-void WriteOutputFile(const std::string& inputPath, const EntryList& entries, bool hasItalics,
-                     bool hasFootnotes, const TRunSettings& settings, TStatusLog& log);
 
 }  // namespace tovra

@@ -47,6 +47,25 @@ EntryList AaronAndAbba() {
     return entries;
 }
 
+// Writes `entries` as the conversion does, into `folder`, and returns the
+// file's content.
+std::string WriteAndRead(const TempFolder& folder, const std::string& inputPath, const EntryList& entries,
+                         bool hasItalics, bool hasFootnotes, RecordingLog& log) {
+    const std::string path = OutputFilePath(folder.path(), inputPath);
+    TOutputWriter output(path, inputPath);
+    output.SetFlags(hasItalics, hasFootnotes);
+    for (const Entry& e : entries) output.Add(e);
+    output.Finish(log);
+    return ReadFile(path);
+}
+
+std::string WriteAndRead(const std::string& inputPath, const EntryList& entries, bool hasItalics = false,
+                         bool hasFootnotes = false) {
+    TempFolder folder;
+    RecordingLog log;
+    return WriteAndRead(folder, inputPath, entries, hasItalics, hasFootnotes, log);
+}
+
 TEST(OutputFileTest, LayoutOfTwoEntriesMatchesTheExampleByteForByte) {
     const std::string expected =
         "; Exported by tovra 1.2.1.15\r\n"
@@ -60,33 +79,31 @@ TEST(OutputFileTest, LayoutOfTwoEntriesMatchesTheExampleByteForByte) {
         "$$ Abba\r\n"
         "text line of Abba\r\n"
         "\r\n";
-    EXPECT_EQ(BuildOutputContent("/data/webster.dct", AaronAndAbba(), false, false), expected);
+    EXPECT_EQ(WriteAndRead("/data/webster.dct", AaronAndAbba()), expected);
 }
 
 TEST(OutputFileTest, FlagLinesFollowTheSourceLine) {
     EntryList none;
-    EXPECT_EQ(BuildOutputContent("/d/kjv.bbl", none, true, true),
+    EXPECT_EQ(WriteAndRead("/d/kjv.bbl", none, true, true),
               "; Exported by tovra 1.2.1.15\r\n; Source: /d/kjv.bbl\r\n; HAS ITALICS\r\n; HAS FOOTNOTES\r\n");
-    EXPECT_EQ(BuildOutputContent("/d/kjv.bbl", none, false, true),
+    EXPECT_EQ(WriteAndRead("/d/kjv.bbl", none, false, true),
               "; Exported by tovra 1.2.1.15\r\n; Source: /d/kjv.bbl\r\n; HAS FOOTNOTES\r\n");
 }
 
 TEST(OutputFileTest, NameGoesIntoTheHeadingUntrimmed) {
     EntryList entries;
     SetLines(entries.Append(" spaced "), {"x"});
-    EXPECT_NE(BuildOutputContent("/a", entries, false, false).find("$$  spaced \r\n"), std::string::npos);
+    EXPECT_NE(WriteAndRead("/a", entries).find("$$  spaced \r\n"), std::string::npos);
 }
 
 TEST(OutputFileTest, WriteLogsThePathAndReplacesAnExistingFile) {
     TempFolder dir;
-    test_support::FixedSettings settings;
-    settings.outFolder = dir.path();
     RecordingLog log;
     test_support::WriteFile(dir / "webster_loom.txt", "old content that is longer than the new one...........");
-    WriteOutputFile("/data/webster.dct", AaronAndAbba(), false, false, settings, log);
+    const std::string written = WriteAndRead(dir, "/data/webster.dct", AaronAndAbba(), false, false, log);
     ASSERT_EQ(log.lines.size(), 1u);
     EXPECT_EQ(log.lines[0], "Writing entries to \"" + dir.path() + "/webster_loom.txt\"");
-    EXPECT_EQ(ReadFile(dir / "webster_loom.txt"), BuildOutputContent("/data/webster.dct", AaronAndAbba(), false, false));
+    EXPECT_EQ(written, WriteAndRead("/data/webster.dct", AaronAndAbba()));
     // No temporary file is left behind.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
@@ -95,29 +112,26 @@ TEST(OutputFileTest, WriteLogsThePathAndReplacesAnExistingFile) {
 // must still be the whole content, in order, with nothing doubled or lost
 // at the seams.
 TEST(OutputFileTest, LargeOutputIsWrittenWhole) {
-    TempFolder dir;
-    test_support::FixedSettings settings;
-    settings.outFolder = dir.path();
-    RecordingLog log;
     EntryList entries;
+    std::string expected = "; Exported by tovra 1.2.1.15\r\n; Source: /data/big.top\r\n; HAS FOOTNOTES\r\n";
     for (int i = 0; i < 3000; ++i) {
         Entry& e = entries.Append("Entry " + std::to_string(i));
         const std::string line(static_cast<size_t>(200 + i % 1500), static_cast<char>('a' + i % 26));
         for (int k = 0; k < 1 + i % 4; ++k) e.text += line + "\r\n";
+        expected += "\r\n$$ " + e.name + "\r\n" + e.text + "\r\n";
     }
-    const std::string expected = BuildOutputContent("/data/big.top", entries, false, true);
     ASSERT_GT(expected.size(), 4u << 20);
-    WriteOutputFile("/data/big.top", entries, false, true, settings, log);
-    EXPECT_TRUE(ReadFile(dir / "big_loom.txt") == expected);
+    EXPECT_TRUE(WriteAndRead("/data/big.top", entries, false, true) == expected);
 }
 
 TEST(OutputFileTest, MissingFolderFailsAfterTheLogLine) {
     TempFolder dir;
-    test_support::FixedSettings settings;
-    settings.outFolder = dir / "missing";
     RecordingLog log;
+    const std::string path = OutputFilePath(dir / "missing", "/data/kjv.bbl");
     try {
-        WriteOutputFile("/data/kjv.bbl", AaronAndAbba(), false, false, settings, log);
+        TOutputWriter output(path, "/data/kjv.bbl");
+        for (const Entry& e : AaronAndAbba()) output.Add(e);
+        output.Finish(log);
         FAIL() << "no error";
     } catch (const Error& e) {
         EXPECT_EQ(std::string(e.what()),
