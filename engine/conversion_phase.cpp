@@ -112,7 +112,8 @@ void TEntryConverter::ConvertHtmlEntry(Entry& entry, bool removeFonts) {
     if (removeFonts) passes.FontTags(work_);
     passes.EmptyParagraphs(work_);
     UnmarkUnicodeEscapes(work_);
-    NormalizeText(work_);
+    // Joined form again: only the last CR LF is missing (see above).
+    if (!work_.empty() && work_.back() != '\n') work_ += "\r\n";
     entry.AssignText(work_);
 }
 

@@ -40,6 +40,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             std::fprintf(stderr, "document invariant broken: %s\n", problem.c_str());
             __builtin_trap();
         }
+        // Every converted text is given back in joined form.
+        std::string joined = entries.At(0).text;
+        tovra::NormalizeText(joined);
+        if (joined != entries.At(0).text) {
+            std::fprintf(stderr, "converted text not in joined form\n");
+            __builtin_trap();
+        }
     }
     return 0;
 }

@@ -105,6 +105,31 @@ TEST_F(ConversionPhaseTest, BibleAsHtmlKeepsOnlyTheBody) {
                      "Converting RTF to text..."}));
 }
 
+// A converted page is given back in joined form: line breaks written by the
+// RTF inside text, font names and empty paragraphs survive the passes as
+// whole CR LF pairs, whichever tags the passes remove around them.
+TEST_F(ConversionPhaseTest, PagesStayJoinedThroughThePasses) {
+    const std::vector<std::string> entries = {
+        "{\\rtf1{\\fonttbl{\\f0 A\\'0d\\'0aB;}{\\f1 C\\'0dD;}}\\f0 one {\\f1 two}\\par}",
+        "{\\rtf1 a\\'0db\\'0ac\\'0d\\'0ad\\'0a\\'0de}",
+        "{\\rtf1 x\\par \\'0d\\'0a\\par {\\i \\'0d\\'0a}\\par {\\b\\'0d}\\par {\\ul a_b\\'0d\\'0a}\\par}",
+        "{\\rtf1 {\\cf11 H1\\'0d\\'0a}\\'0d}",
+        "{\\rtf1 end\\'0d\\'0a}",
+    };
+    for (bool removeFonts : {true, false}) {
+        for (const std::string& rtf : entries) {
+            EntryList converted;
+            converted.Append("Entry").TakeText(std::string(rtf));
+            converter_.ConvertEntries(ModuleKind::Dictionary, converted, removeFonts, hasItalics_, hasFootnotes_,
+                                      log_);
+            std::string normal = converted.At(0).text;
+            NormalizeText(normal);
+            EXPECT_EQ(converted.At(0).text, normal) << rtf;
+            EXPECT_NE(converted.At(0).text.find("</HTML>\r\n"), std::string::npos) << rtf;
+        }
+    }
+}
+
 TEST_F(ConversionPhaseTest, StylesOfOneEntryDoNotReachTheNext) {
     const Lines first = Convert(ModuleKind::Dictionary, {"{\\rtf1{\\fonttbl{\\f0 Courier New;}}\\f0\\fs40 big}"}, false);
     EXPECT_NE(JoinedText(first).find("Courier New"), std::string::npos);
