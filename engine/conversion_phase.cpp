@@ -3,47 +3,157 @@
 
 #include "engine/text_passes.h"
 #include "platform/ascii.h"
+#include "platform/worker_ring.h"
 
 namespace tovra {
 namespace {
 
 bool StartsWithRtfHeader(const std::string& text) { return StartsWithIgnoringAsciiCase(text, "{\\rtf"); }
 
-}  // namespace
+// Entries per batch converted by the worker, and by the calling thread
+// after them. Batches of a few entries even out entries of different
+// lengths; the calling thread also reads the entries and hands the pages on.
+constexpr uint32_t kWorkerJobs = 8;
+constexpr uint32_t kCallerJobs = 8;
 
-TEntryConverter::TEntryConverter(TRichDoc* document)
-    : ownDocument_(document ? nullptr : std::make_unique<TRichDoc>()),
-      RichDoc1(document ? *document : *ownDocument_) {
-    readerProperties_.UseConversionSettings();
-    // Characters outside the ANSI code page travel through the document as
-    // markers and end as character references.
-    readerProperties_.UnmappableChar = &AppendUnicodeMarker;
+int ListStyleCount(const TRichDoc& document) {
+    const TRDStyle* style = document.Style();
+    return style ? style->ListStyles.Count() : 0;
 }
 
-TEntryConverter::~TEntryConverter() = default;
+// Gives `to` the list styles of `from`. List styles are only ever appended,
+// so a document that is behind holds the first of them and takes the rest.
+void CatchUpListStyles(const TRichDoc& from, TRichDoc& to) {
+    const TRDStyle* source = from.Style();
+    TRDStyle* target = to.Style();
+    if (!source || !target) return;
+    TRDListInfos& mine = target->ListStyles;
+    const TRDListInfos& theirs = source->ListStyles;
+    mine.Truncate(theirs.Count());
+    for (int i = mine.Count(); i < theirs.Count(); ++i) mine.Add() = theirs.Items(i);
+}
+
+void TruncateListStyles(TRichDoc& document, int count) {
+    if (TRDStyle* style = document.Style()) style->ListStyles.Truncate(count);
+}
+
+// A further document set up as `model` is.
+std::unique_ptr<TRichDoc> DocumentLike(const TRichDoc& model) {
+    auto document = std::make_unique<TRichDoc>();
+    document->Color = model.Color;
+    document->LeftMargin = model.LeftMargin;
+    document->TopMargin = model.TopMargin;
+    document->RightMargin = model.RightMargin;
+    document->BottomMargin = model.BottomMargin;
+    const TRDStyle* style = model.Style();
+    if (!style) {
+        document->SetStyle(nullptr);
+        return document;
+    }
+    TRDStyle& own = *document->Style();
+    own.SpacesInTab = style->SpacesInTab;
+    own.Color = style->Color;
+    own.JumpCursor = style->JumpCursor;
+    own.DefCodePage = style->DefCodePage;
+    return document;
+}
+
+}  // namespace
+
+// Everything one thread converts entries with: a document, an RTF reader,
+// the passes and buffers reused from entry to entry.
+struct TEntryConverter::Workspace {
+    explicit Workspace(TRichDoc& doc) : document(doc) {
+        reader.UseConversionSettings();
+        // Characters outside the ANSI code page travel through the document
+        // as markers and end as character references.
+        reader.UnmappableChar = &AppendUnicodeMarker;
+    }
+
+    // Clears the document, resets its text and paragraph styles and loads
+    // `rtf`. A failed load is not reported: whatever the document holds
+    // afterwards is written.
+    void Load(std::string_view rtf) {
+        TRichDocRDData& doc = document.RDData();
+        doc.Clear();
+        if (TRDStyle* style = document.Style()) {
+            style->ResetTextStyles();
+            style->ResetParaStyles();
+        }
+        LoadRtf(doc, &reader, rtf);
+    }
+
+    THtmlPasses& HtmlPasses() {
+        if (!htmlPasses) htmlPasses = std::make_unique<THtmlPasses>();
+        return *htmlPasses;
+    }
+    TBiblePasses& BiblePasses() {
+        if (!biblePasses) biblePasses = std::make_unique<TBiblePasses>();
+        return *biblePasses;
+    }
+
+    TRichDoc& document;
+    std::unique_ptr<TRichDoc> ownDocument;
+    TRDRTFReaderProperties reader;
+    std::unique_ptr<THtmlPasses> htmlPasses;
+    std::unique_ptr<TBiblePasses> biblePasses;
+    std::string joined, written, work, scratch;
+};
+
+TEntryConverter::TEntryConverter(TRichDoc* document, Threads threads)
+    : ownDocument_(document ? nullptr : std::make_unique<TRichDoc>()),
+      RichDoc1(document ? *document : *ownDocument_),
+      caller_(std::make_unique<Workspace>(RichDoc1)),
+      workerJobs_(threads == Threads::WithWorker ? kWorkerJobs : 0),
+      batchJobs_(threads == Threads::WithWorker ? kWorkerJobs + kCallerJobs : 1),
+      lastLoaded_(&RichDoc1) {
+    batch_.resize(batchJobs_);
+}
+
+TEntryConverter::~TEntryConverter() {
+    // The worker goes before the workspaces it uses.
+    ring_.reset();
+}
 
 void TEntryConverter::ConvertEntries(ModuleKind kind, EntryList& entries, bool removeFonts, bool& hasItalics,
                                      bool& hasFootnotes, TStatusLog& log, size_t convertedAlready,
-                                     const std::function<void(Entry&)>& onConverted) {
+                                     const std::function<void(const Entry&)>& onConverted) {
     switch (kind) {
         case ModuleKind::Dictionary:
-        case ModuleKind::Commentary:
-            ConvertHtmlEntries(entries, convertedAlready, removeFonts, log, onConverted);
+        case ModuleKind::Commentary: {
+            log.Append("Converting RTF to HTML...");
+            const std::function<void(const Entry&)>* sink = onConverted ? &onConverted : nullptr;
+            size_t index = 0;
+            for (Entry& entry : entries) {
+                if (index++ >= convertedAlready) SubmitHtmlEntry(entry, removeFonts, sink);
+            }
+            if (batchCount_ > 0) CommitBatch();
             break;
-        case ModuleKind::Bible:
-            ConvertBibleEntries(entries, convertedAlready, removeFonts, hasItalics, hasFootnotes, log);
+        }
+        case ModuleKind::Bible: {
+            if (!removeFonts)
+                log.Append("**WARNING** \"Remove Font Declarations\" STRONGLY RECOMMENDED for Bible texts!");
+            log.Append("Converting RTF to text...");
+            size_t index = 0;
+            for (Entry& entry : entries) {
+                if (index++ >= convertedAlready) ConvertBibleEntry(entry, removeFonts, hasItalics, hasFootnotes);
+            }
             break;
+        }
         case ModuleKind::Unknown:
             break;
     }
 }
 
 void TEntryConverter::ConvertEntry(ModuleKind kind, Entry& entry, bool removeFonts, bool& hasItalics,
-                                   bool& hasFootnotes) {
+                                   bool& hasFootnotes, const std::function<void(const Entry&)>& onConverted) {
     switch (kind) {
         case ModuleKind::Dictionary:
         case ModuleKind::Commentary:
-            ConvertHtmlEntry(entry, removeFonts);
+            SubmitHtmlEntry(entry, removeFonts, onConverted ? &onConverted : nullptr);
+            // Without a receiver the entry is rewritten in place, so it must
+            // be final before the list can change.
+            if (!onConverted && batchCount_ > 0) CommitBatch();
             break;
         case ModuleKind::Bible:
             ConvertBibleEntry(entry, removeFonts, hasItalics, hasFootnotes);
@@ -53,22 +163,95 @@ void TEntryConverter::ConvertEntry(ModuleKind kind, Entry& entry, bool removeFon
     }
 }
 
-void TEntryConverter::Load(std::string_view rtf) {
-    TRichDocRDData& doc = RichDoc1.RDData();
-    doc.Clear();
-    RichDoc1.Style()->ResetTextStyles();
-    RichDoc1.Style()->ResetParaStyles();
-    LoadRtf(doc, &readerProperties_, rtf);
+void TEntryConverter::AbandonEntries() {
+    if (ring_) {
+        ring_->Drain();
+        ring_->TakeFailure();
+    }
+    if (batchCount_ == 0) return;
+    // Back to the list styles before the batch; both documents hold them.
+    TruncateListStyles(RichDoc1, listStylesBefore_);
+    if (worker_) TruncateListStyles(worker_->document, listStylesBefore_);
+    batchCount_ = 0;
 }
 
-void TEntryConverter::ConvertHtmlEntries(EntryList& entries, size_t first, bool removeFonts, TStatusLog& log,
-                                         const std::function<void(Entry&)>& onConverted) {
-    log.Append("Converting RTF to HTML...");
-    size_t index = 0;
-    for (Entry& entry : entries) {
-        if (index++ < first) continue;
-        ConvertHtmlEntry(entry, removeFonts);
-        if (onConverted) onConverted(entry);
+// The first part of a batch goes to the worker, the rest is converted here
+// at once. A failure drops the batch: the entries before it are handed on,
+// no entry after it is converted.
+void TEntryConverter::SubmitHtmlEntry(Entry& entry, bool removeFonts,
+                                      const std::function<void(const Entry&)>* onConverted) {
+    if (IsBlankText(entry.text)) {
+        // A blank entry stays as it is and gives no page.
+        if (onConverted) std::string().swap(entry.text);
+        return;
+    }
+    try {
+        if (batchCount_ == 0) {
+            listStylesBefore_ = ListStyleCount(RichDoc1);
+            if (workerJobs_ > 0 && !worker_) {
+                worker_ = std::make_unique<Workspace>(*DocumentLike(RichDoc1).release());
+                worker_->ownDocument.reset(&worker_->document);
+                ring_ = std::make_unique<TWorkerRing>(workerJobs_,
+                                                      [this](uint32_t slot) { ConvertHtml(*worker_, *ringJobs_[slot]); });
+                ringJobs_.assign(workerJobs_, nullptr);
+            }
+            // The worker is idle between batches.
+            if (worker_) CatchUpListStyles(RichDoc1, worker_->document);
+        }
+        Job& job = batch_[batchCount_];
+        job.name.assign(entry.name);
+        job.rtf.assign(entry.text);
+        job.removeFonts = removeFonts;
+        job.target = onConverted ? nullptr : &entry;
+        job.onConverted = onConverted ? *onConverted : nullptr;
+        if (onConverted) std::string().swap(entry.text);
+        if (batchCount_ < workerJobs_) {
+            const uint32_t slot = ring_->Acquire();
+            ringJobs_[slot] = &job;
+            ++batchCount_;
+            ring_->Publish();
+        } else {
+            ++batchCount_;
+            ConvertHtml(*caller_, job);
+        }
+    } catch (...) {
+        AbandonEntries();
+        throw;
+    }
+    if (batchCount_ == batchJobs_) CommitBatch();
+}
+
+void TEntryConverter::CommitBatch() {
+    const uint32_t count = batchCount_;
+    try {
+        const uint32_t workerCount = std::min(count, workerJobs_);
+        if (ring_) {
+            ring_->Drain();
+            if (std::exception_ptr failure = ring_->TakeFailure()) std::rethrow_exception(failure);
+        }
+        if (workerCount > 0 && ListStyleCount(worker_->document) != listStylesBefore_) {
+            // The worker's entries added list styles, which the entries after
+            // them must see: those are converted again from there.
+            TruncateListStyles(RichDoc1, listStylesBefore_);
+            CatchUpListStyles(worker_->document, RichDoc1);
+            for (uint32_t i = workerCount; i < count; ++i) ConvertHtml(*caller_, batch_[i]);
+        }
+        lastLoaded_ = count > workerCount ? &RichDoc1 : &worker_->document;
+    } catch (...) {
+        AbandonEntries();
+        throw;
+    }
+    batchCount_ = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        Job& job = batch_[i];
+        if (job.target) {
+            job.target->AssignText(job.page);
+            continue;
+        }
+        // The buffers change hands; each is filled anew before its next use.
+        handedOn_.name.swap(job.name);
+        handedOn_.text.swap(job.page);
+        job.onConverted(handedOn_);
     }
 }
 
@@ -78,43 +261,36 @@ void TEntryConverter::ConvertHtmlEntries(EntryList& entries, size_t first, bool 
 // after that neither insert nor remove a CR or an LF on its own (each match
 // they change starts and ends at a printable byte), so the page stays in
 // joined form except for the last CR LF, which stripping removed.
-//
-// Every entry is converted and then cleaned up at once; the clean-up of one
-// entry does not depend on any other, so the order of the steps per entry is
-// that of converting all and then cleaning all.
-void TEntryConverter::ConvertHtmlEntry(Entry& entry, bool removeFonts) {
-    if (IsBlankText(entry.text)) return;
-    if (!htmlPasses_) htmlPasses_ = std::make_unique<THtmlPasses>();
-    THtmlPasses& passes = *htmlPasses_;
-    joined_.assign(entry.text);
-    if (!StartsWithRtfHeader(joined_)) {
+void TEntryConverter::ConvertHtml(Workspace& w, Job& job) {
+    w.joined.assign(job.rtf);
+    if (!StartsWithRtfHeader(w.joined)) {
         // The lines "{\rtf1" and "}" around the entry's lines.
-        joined_.insert(0, "{\\rtf1\r\n");
-        joined_ += "}\r\n";
+        w.joined.insert(0, "{\\rtf1\r\n");
+        w.joined += "}\r\n";
     }
-    MarkUnicodeEscapes(joined_);
-    Load(joined_);
-    written_.clear();
-    StringSink sink(written_);
-    RichDoc1.SaveHtml(sink, "", entry.name, "", {});
+    MarkUnicodeEscapes(w.joined);
+    w.Load(w.joined);
+    w.written.clear();
+    StringSink sink(w.written);
+    w.document.SaveHtml(sink, "", job.name, "", {});
 
-    NormalizeText(written_);
-    std::string_view stripped = Stripped(written_);
-    if (stripped.empty()) {
-        entry.AssignText(written_);
+    NormalizeText(w.written);
+    if (Stripped(w.written).empty()) {
+        job.page.swap(w.written);
         return;
     }
-    work_.assign(stripped);
-    ReplaceParagraphMarkup(work_, scratch_);
-    passes.BodyTag(work_);
-    passes.Colour11Groups(work_);
-    passes.UnderlinedUnderscores(work_);
-    if (removeFonts) passes.FontTags(work_);
-    passes.EmptyParagraphs(work_);
-    UnmarkUnicodeEscapes(work_);
+    w.work.assign(Stripped(w.written));
+    THtmlPasses& passes = w.HtmlPasses();
+    ReplaceParagraphMarkup(w.work, w.scratch);
+    passes.BodyTag(w.work);
+    passes.Colour11Groups(w.work);
+    passes.UnderlinedUnderscores(w.work);
+    if (job.removeFonts) passes.FontTags(w.work);
+    passes.EmptyParagraphs(w.work);
+    UnmarkUnicodeEscapes(w.work);
     // Joined form again: only the last CR LF is missing (see above).
-    if (!work_.empty() && work_.back() != '\n') work_ += "\r\n";
-    entry.AssignText(work_);
+    if (!w.work.empty() && w.work.back() != '\n') w.work += "\r\n";
+    job.page.swap(w.work);
 }
 
 namespace {
@@ -147,48 +323,40 @@ void KeepStrippedLines(std::string_view joined, std::string& out) {
 
 }  // namespace
 
-void TEntryConverter::ConvertBibleEntries(EntryList& entries, size_t first, bool removeFonts, bool& hasItalics,
-                                          bool& hasFootnotes, TStatusLog& log) {
-    if (!removeFonts)
-        log.Append("**WARNING** \"Remove Font Declarations\" STRONGLY RECOMMENDED for Bible texts!");
-    log.Append("Converting RTF to text...");
-    size_t index = 0;
-    for (Entry& entry : entries) {
-        if (index++ >= first) ConvertBibleEntry(entry, removeFonts, hasItalics, hasFootnotes);
-    }
-}
-
 void TEntryConverter::ConvertBibleEntry(Entry& entry, bool removeFonts, bool& hasItalics, bool& hasFootnotes) {
     std::string_view stripped = Stripped(entry.text);
     if (stripped.empty()) return;
-    if (!biblePasses_) biblePasses_ = std::make_unique<TBiblePasses>();
-    TBiblePasses& passes = *biblePasses_;
-    work_.assign(stripped);
-    MarkUnicodeEscapes(work_);
-    if (passes.ItalicGroups(work_)) hasItalics = true;
-    if (passes.FootnoteMarkers(work_)) hasFootnotes = true;
+    // Outside a batch the calling thread's document holds the list styles.
+    if (batchCount_ > 0) CommitBatch();
+    Workspace& w = *caller_;
+    TBiblePasses& passes = w.BiblePasses();
+    w.work.assign(stripped);
+    MarkUnicodeEscapes(w.work);
+    if (passes.ItalicGroups(w.work)) hasItalics = true;
+    if (passes.FootnoteMarkers(w.work)) hasFootnotes = true;
     // The wrap comes after the passes, which must not see it. Its lines,
     // joined, are the wrapped text and one line break.
-    work_.insert(0, "{\\rtf1 ");
-    work_ += "}\r\n";
-    Load(work_);
+    w.work.insert(0, "{\\rtf1 ");
+    w.work += "}\r\n";
+    w.Load(w.work);
+    lastLoaded_ = &RichDoc1;
 
-    written_.clear();
-    StringSink sink(written_);
+    w.written.clear();
+    StringSink sink(w.written);
     if (removeFonts) {
         RichDoc1.SaveText("", sink, 2, false, true);
     } else {
         RichDoc1.SaveHtml(sink, "", "", "", {});
     }
-    NormalizeText(written_);
-    UnmarkUnicodeEscapes(written_);
+    NormalizeText(w.written);
+    UnmarkUnicodeEscapes(w.written);
 
     if (!removeFonts) {
-        entry.TakeText(ExtractBody(written_));
+        entry.TakeText(ExtractBody(w.written));
         return;
     }
-    KeepStrippedLines(written_, scratch_);
-    entry.AssignText(scratch_);
+    KeepStrippedLines(w.written, w.scratch);
+    entry.AssignText(w.scratch);
 }
 
 }  // namespace tovra

@@ -1,12 +1,22 @@
 // The entry conversion phase: every non-blank entry's RTF (or plain text,
-// wrapped into RTF) is loaded into the one styled document and written back
-// as an HTML page (dictionaries, topics, commentaries, notes) or, for Bibles,
-// as plain text or HTML body text, with the text passes around it.
+// wrapped into RTF) is loaded into a styled document and written back as an
+// HTML page (dictionaries, topics, commentaries, notes) or, for Bibles, as
+// plain text or HTML body text, with the text passes around it.
+//
+// HTML entries are converted in batches, the first part of each batch on a
+// worker thread with a document of its own and the rest on the calling
+// thread, at the same time. The only thing a load leaves for the next is
+// the list styles of the style sheet (they are only ever appended). Both
+// parts start from the list styles before the batch; when the worker's part
+// added list styles, the calling thread's part is converted again after it,
+// so that every page is the one a single document converting every entry in
+// order gives. Pages are handed on in list order, on the calling thread.
 #pragma once
 
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/entries.h"
 #include "engine/module_kind.h"
@@ -19,51 +29,84 @@ namespace tovra {
 struct THtmlPasses;
 struct TBiblePasses;
 
+class TWorkerRing;
+
 class TEntryConverter {
 public:
+    // Where HTML entries are converted: partly on a worker thread, or all
+    // on the calling thread, one after the other through one document.
+    enum class Threads { WithWorker, CallingOnly };
+
     // Converts through `document` (the window's hidden rich-text control),
-    // or through a document of its own when none is given. The document
-    // must outlive the converter.
-    explicit TEntryConverter(TRichDoc* document = nullptr);
+    // or through a document of its own when none is given; the worker
+    // converts through a document of its own. The document must outlive the
+    // converter.
+    explicit TEntryConverter(TRichDoc* document = nullptr, Threads threads = Threads::WithWorker);
     ~TEntryConverter();
 
     // Rewrites the text of every non-blank entry; names and blank entries
     // stay as they are. Sets the flags (only ever to true) on the Bible path.
     // `convertedAlready` entries at the start of the list were converted
-    // with ConvertEntry while they were read; they are left as they are. On
-    // the HTML path `onConverted`, when set, is called with every other
-    // entry (blank ones too) once it is final, in list order, and may take
-    // its text.
+    // with ConvertEntry while they were read; they are left as they are.
+    //
+    // On the HTML path with `onConverted` set, the entries' texts are let go
+    // instead, and `onConverted` is called with every non-blank entry's name
+    // and page, in list order. Every call has been made when ConvertEntries
+    // returns.
     void ConvertEntries(ModuleKind kind, EntryList& entries, bool removeFonts, bool& hasItalics,
                         bool& hasFootnotes, TStatusLog& log, size_t convertedAlready = 0,
-                        const std::function<void(Entry&)>& onConverted = {});
+                        const std::function<void(const Entry&)>& onConverted = {});
     // Converts one entry exactly as ConvertEntries does, for entries
     // converted while they are read: an entry's conversion depends only on
-    // the entries converted before it, in list order. Logs nothing.
-    void ConvertEntry(ModuleKind kind, Entry& entry, bool removeFonts, bool& hasItalics, bool& hasFootnotes);
+    // the entries converted before it, in list order. A Bible entry is
+    // rewritten at once. An HTML entry's text is let go and its page handed
+    // to `onConverted` (required there) in a later call of ConvertEntry or
+    // ConvertEntries, which must follow for the list's remaining entries.
+    // Logs nothing.
+    void ConvertEntry(ModuleKind kind, Entry& entry, bool removeFonts, bool& hasItalics, bool& hasFootnotes,
+                      const std::function<void(const Entry&)>& onConverted = {});
+    // Drops the entries still on their way (their pages are never handed
+    // on), after waiting for the worker: for the ways out of a file that
+    // end it otherwise.
+    void AbandonEntries();
 
+    // The document given to the constructor (or the converter's own).
     TRichDoc& Document() { return RichDoc1; }
+    // The document the last converted entry was loaded into.
+    const TRichDoc& LastLoaded() const { return *lastLoaded_; }
 
 private:
-    void ConvertHtmlEntries(EntryList& entries, size_t first, bool removeFonts, TStatusLog& log,
-                            const std::function<void(Entry&)>& onConverted);
-    void ConvertHtmlEntry(Entry& entry, bool removeFonts);
-    void ConvertBibleEntries(EntryList& entries, size_t first, bool removeFonts, bool& hasItalics,
-                             bool& hasFootnotes, TStatusLog& log);
+    struct Workspace;
+    // One HTML entry on its way from its RTF to its page.
+    struct Job {
+        std::string name, rtf, page;
+        bool removeFonts = false;
+        Entry* target = nullptr;  // rewritten in place when set
+        std::function<void(const Entry&)> onConverted;  // else given the page
+    };
+
+    void SubmitHtmlEntry(Entry& entry, bool removeFonts, const std::function<void(const Entry&)>* onConverted);
+    // Converts the batch's entries not yet converted, brings both documents
+    // to the list styles after the batch and hands the pages on in order.
+    void CommitBatch();
+    void ConvertHtml(Workspace& workspace, Job& job);
     void ConvertBibleEntry(Entry& entry, bool removeFonts, bool& hasItalics, bool& hasFootnotes);
-    // Clears the document, resets its text and paragraph styles and loads
-    // `rtf`. A failed load is not reported: whatever the document holds
-    // afterwards is written.
-    void Load(std::string_view rtf);
 
     std::unique_ptr<TRichDoc> ownDocument_;
     TRichDoc& RichDoc1;
-    TRDRTFReaderProperties readerProperties_;
-    // The passes of each path, made on first use.
-    std::unique_ptr<THtmlPasses> htmlPasses_;
-    std::unique_ptr<TBiblePasses> biblePasses_;
-    // Buffers reused from entry to entry.
-    std::string joined_, written_, work_, scratch_;
+    std::unique_ptr<Workspace> caller_;
+    // The worker's workspace, batch and ring, made on first use.
+    std::unique_ptr<Workspace> worker_;
+    const uint32_t workerJobs_;
+    const uint32_t batchJobs_;
+    std::vector<Job> batch_;
+    std::vector<Job*> ringJobs_;  // the job of each slot of the ring
+    uint32_t batchCount_ = 0;
+    int listStylesBefore_ = 0;  // at the start of the batch
+    Entry handedOn_;            // the entry given to onConverted
+    const TRichDoc* lastLoaded_;
+    // Destroyed first: its worker uses the members above.
+    std::unique_ptr<TWorkerRing> ring_;
 };
 
 }  // namespace tovra

@@ -2,6 +2,7 @@
 #include "engine/conversion_run.h"
 
 #include <exception>
+#include <functional>
 
 #include "engine/entries.h"
 #include "engine/extract_entries.h"
@@ -97,29 +98,30 @@ TFileOutcome TConversionEngine::ConvertFile(const std::string& path) {
     const std::vector<std::string> tableNames = ADOConnection1.TableNames();
     ADOTable1.Close();
 
-    // Each entry is written out as soon as it is final and its text let go,
-    // so that a module's output is never held whole. The entries of a
-    // dictionary, topic or Bible table are converted as they are read, so
-    // that its RTF is not held whole either: each is converted in row order,
-    // as it would be after reading, and the conversion logs nothing before
-    // its own lines. A failure of that conversion is kept and raised where
-    // the conversion phase would raise it, after reading and after the
-    // phase's log lines: a read error still ends only this file, and a
-    // conversion error still ends the run.
+    // Each entry is written out as soon as it is final, so that a module's
+    // output is never held whole. The entries of a dictionary, topic or
+    // Bible table are converted as they are read, so that its RTF is not
+    // held whole either: each is converted in row order, as it would be after
+    // reading, and the conversion logs nothing before its own lines. A
+    // failure of that conversion is kept and raised where the conversion
+    // phase would raise it, after reading and after the phase's log lines: a
+    // read error still ends only this file, and a conversion error still
+    // ends the run. The converter hands pages on in batches; on a way out
+    // that ends the file otherwise, the batch under way is dropped.
     TOutputWriter output(OutputFilePath(settings_.OutFolder(), path), path);
-    const auto writeOut = [&output](Entry& entry) {
-        output.Add(entry);
-        std::string().swap(entry.text);
-    };
+    const std::function<void(const Entry&)> writeOut = [&output](const Entry& entry) { output.Add(entry); };
+    struct BatchGuard {
+        TEntryConverter& converter;
+        ~BatchGuard() { converter.AbandonEntries(); }
+    } batchGuard{converter_};
     size_t convertedWhileReading = 0;
     std::exception_ptr conversionFailure;
     const auto convertNow = [&](ModuleKind readKind, Entry& entry) {
         if (conversionFailure) return;
         try {
-            converter_.ConvertEntry(readKind, entry, removeFonts, hasItalics, hasFootnotes);
             // A Bible's entries are written at the end: the header names
             // flags that only the whole conversion knows.
-            if (readKind != ModuleKind::Bible) writeOut(entry);
+            converter_.ConvertEntry(readKind, entry, removeFonts, hasItalics, hasFootnotes, writeOut);
         } catch (...) {
             conversionFailure = std::current_exception();
             return;

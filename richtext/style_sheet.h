@@ -197,6 +197,10 @@ public:
     T& Add();
     int Count() const { return count_; }
     void Clear() { count_ = 0; }
+    // Forgets the entries from `count` on (keeping them for reuse).
+    void Truncate(int count) {
+        if (count >= 0 && count < count_) count_ = count;
+    }
     bool InRange(int index) const { return index >= 0 && index < count_; }
     T& Items(int index);
     const T& Items(int index) const;

@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         bool italics = false, footnotes = false;
         converter.ConvertEntries(p.kind, entries, p.removeFonts, italics, footnotes, log);
         std::string problem;
-        if (!converter.Document().RDData().CheckInvariants(&problem)) {
+        if (!converter.LastLoaded().RDData().CheckInvariants(&problem)) {
             std::fprintf(stderr, "document invariant broken: %s\n", problem.c_str());
             __builtin_trap();
         }

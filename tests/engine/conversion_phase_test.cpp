@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <stdexcept>
+
 #include "support/entry_lines.h"
 #include "support/recording_log.h"
 
@@ -144,16 +147,127 @@ namespace tovra {
 namespace {
 
 TEST(EntryConverterTest, ConvertsThroughTheDocumentItIsGiven) {
-    TRichDoc document;
-    TEntryConverter converter(&document);
+    for (TEntryConverter::Threads threads : {TEntryConverter::Threads::CallingOnly, TEntryConverter::Threads::WithWorker}) {
+        TRichDoc document;
+        TEntryConverter converter(&document, threads);
+        EntryList entries;
+        // Enough entries for the calling thread to take some beside the worker.
+        for (int i = 0; i < 40; ++i) SetLines(entries.Append("Entry"), {"Hello"});
+        test_support::RecordingLog log;
+        bool italics = false, footnotes = false;
+        converter.ConvertEntries(ModuleKind::Dictionary, entries, true, italics, footnotes, log);
+        // The document keeps the last entry it was given until the next one.
+        ASSERT_EQ(&converter.Document(), &document);
+        EXPECT_GT(document.RDData().ItemCount(), 0);
+    }
+}
+
+// Entries whose lists add list styles, which later entries' lists are
+// matched against, mixed with entries without lists. List styles are the
+// state one entry leaves for the next.
+std::vector<std::string> EntriesWithLists() {
+    const std::vector<std::string> kinds = {
+        "plain {\\b text}",
+        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}{\\*\\listtable{\\list{\\listlevel\\levelnfc23{\\leveltext"
+        "\\'01\\'b7;}{\\levelnumbers;}\\f0}\\listid1}}{\\*\\listoverridetable{\\listoverride\\listid1"
+        "\\listoverridecount0\\ls1}}\\fs20 \\pard\\ls1 p\\par q\\par\\pard r\\par}",
+        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}{\\*\\listtable{\\list{\\listlevel\\levelnfc0\\levelstartat1"
+        "{\\leveltext\\'02\\'00.;}{\\levelnumbers\\'01;}\\f0}{\\listlevel\\levelnfc0\\levelstartat1{\\leveltext"
+        "\\'02\\'01.;}{\\levelnumbers\\'01;}\\f0}\\listid1}}{\\*\\listoverridetable{\\listoverride\\listid1"
+        "\\listoverridecount0\\ls1}}\\fs20 \\pard\\ls1 a\\par\\pard\\ls1\\ilvl1 b\\par\\pard\\ls1 c\\par}",
+        "{\\rtf1{\\fonttbl{\\f1 Symbol;}}{\\pntext\\f1\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb"
+        "\\'B7}}\\fi-360\\li%d Peter\\par}",
+        "{\\rtf1{\\fonttbl{\\f0 Arial;}}{\\pntext 1.\\tab}{\\*\\pn\\pnlvlbody\\pndec\\pnf0\\pnstart1{\\pntxta .}}"
+        "\\fi-300\\li600 one\\par{\\pntext 2.\\tab}{\\*\\pn\\pnlvlbody\\pndec\\pnf0\\pnstart1{\\pntxta .}}two\\par}",
+        "{\\rtf1{\\fonttbl{\\f0 Arial;}}{\\pntext a)\\tab}{\\*\\pn\\pnlvlbody\\pnlcltr\\pnf0\\pnindent%d{\\pntxta )}}"
+        "\\fi-200\\li%d item\\par}",
+    };
+    std::vector<std::string> entries;
+    uint32_t seed = 7;
+    for (int i = 0; i < 150; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        const size_t kind = (seed >> 16) % (kinds.size() + 3);
+        if (kind >= kinds.size()) {
+            entries.push_back("entry " + std::to_string(i));
+            continue;
+        }
+        std::string text = kinds[kind];
+        // Indents that differ make new list styles all along.
+        for (size_t at; (at = text.find("%d")) != std::string::npos;) {
+            text.replace(at, 2, std::to_string(20 * ((seed >> 8) % 64)));
+        }
+        entries.push_back(text);
+    }
+    return entries;
+}
+
+// The pages a converter gives for `texts`, read in place or handed on.
+std::vector<std::string> PagesOf(TEntryConverter& converter, const std::vector<std::string>& texts, bool handedOn) {
     EntryList entries;
-    SetLines(entries.Append("Entry"), {"Hello"});
+    for (const std::string& text : texts) entries.Append("Entry").TakeText(std::string(text));
     test_support::RecordingLog log;
     bool italics = false, footnotes = false;
-    converter.ConvertEntries(ModuleKind::Dictionary, entries, true, italics, footnotes, log);
-    // The document keeps the last entry's items until the next entry.
-    ASSERT_EQ(&converter.Document(), &document);
-    EXPECT_GT(document.RDData().ItemCount(), 0);
+    std::vector<std::string> pages;
+    if (handedOn) {
+        // Half of the entries as they are read, the rest by the phase.
+        const size_t half = entries.Count() / 2;
+        const std::function<void(const Entry&)> keep = [&pages](const Entry& e) { pages.push_back(e.text); };
+        for (size_t i = 0; i < half; ++i)
+            converter.ConvertEntry(ModuleKind::Dictionary, entries.At(static_cast<long long>(i)), true, italics,
+                                   footnotes, keep);
+        converter.ConvertEntries(ModuleKind::Dictionary, entries, true, italics, footnotes, log, half, keep);
+    } else {
+        converter.ConvertEntries(ModuleKind::Dictionary, entries, true, italics, footnotes, log);
+        for (const Entry& e : entries) pages.push_back(e.text);
+    }
+    return pages;
+}
+
+int ListStylesOf(const TEntryConverter& converter) { return converter.LastLoaded().Style()->ListStyles.Count(); }
+
+// Entries converted partly on the worker give exactly the pages, and leave
+// exactly the list styles, of one document converting every entry in order:
+// also where the worker's entries add list styles that the entries after
+// them see, and where a Bible entry comes between.
+TEST(EntryConverterTest, TheWorkerChangesNoPage) {
+    const std::vector<std::string> texts = EntriesWithLists();
+    for (bool handedOn : {false, true}) {
+        TEntryConverter alone(nullptr, TEntryConverter::Threads::CallingOnly);
+        TEntryConverter withWorker(nullptr, TEntryConverter::Threads::WithWorker);
+        for (int round = 0; round < 2; ++round) {
+            EXPECT_EQ(PagesOf(withWorker, texts, handedOn), PagesOf(alone, texts, handedOn)) << handedOn;
+            EXPECT_EQ(ListStylesOf(withWorker), ListStylesOf(alone));
+            for (TEntryConverter* converter : {&alone, &withWorker}) {
+                EntryList verse;
+                verse.Append("1").TakeText("{\\pntext 1.\\tab}{\\*\\pn\\pnlvlbody\\pndec{\\pntxta ;}}\\li90 v");
+                test_support::RecordingLog log;
+                bool italics = false, footnotes = false;
+                converter->ConvertEntries(ModuleKind::Bible, verse, true, italics, footnotes, log);
+            }
+        }
+        EXPECT_GT(ListStylesOf(alone), 10);
+    }
+}
+
+// A receiver that fails stops the conversion, and the converter can be
+// used again afterwards.
+TEST(EntryConverterTest, AFailingReceiverEndsTheBatch) {
+    const std::vector<std::string> texts = EntriesWithLists();
+    TEntryConverter converter;
+    EntryList entries;
+    for (const std::string& text : texts) entries.Append("Entry").TakeText(std::string(text));
+    test_support::RecordingLog log;
+    bool italics = false, footnotes = false;
+    size_t received = 0;
+    const std::function<void(const Entry&)> failing = [&received](const Entry&) {
+        if (++received == 20) throw std::runtime_error("disk full");
+    };
+    EXPECT_THROW(converter.ConvertEntries(ModuleKind::Dictionary, entries, true, italics, footnotes, log, 0, failing),
+                 std::runtime_error);
+    EXPECT_EQ(received, 20u);
+    TEntryConverter fresh;
+    const std::vector<std::string> plain(40, "plain {\\i text}");
+    EXPECT_EQ(PagesOf(converter, plain, true), PagesOf(fresh, plain, true));
 }
 
 }  // namespace
