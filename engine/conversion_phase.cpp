@@ -13,7 +13,7 @@ bool StartsWithRtfHeader(const std::string& text) { return StartsWithIgnoringAsc
 // Entries per batch converted by the worker, and by the calling thread
 // after them. Batches of a few entries even out entries of different
 // lengths; the calling thread also reads the entries and hands the pages on.
-constexpr uint32_t kWorkerJobs = 8;
+constexpr uint32_t kWorkerJobs = 12;
 constexpr uint32_t kCallerJobs = 8;
 
 int ListStyleCount(const TRichDoc& document) {
@@ -199,7 +199,7 @@ void TEntryConverter::SubmitHtmlEntry(Entry& entry, bool removeFonts,
             if (worker_) CatchUpListStyles(RichDoc1, worker_->document);
         }
         Job& job = batch_[batchCount_];
-        job.name.assign(entry.name);
+        job.entry.name.assign(entry.name);
         job.rtf.assign(entry.text);
         job.removeFonts = removeFonts;
         job.target = onConverted ? nullptr : &entry;
@@ -245,13 +245,10 @@ void TEntryConverter::CommitBatch() {
     for (uint32_t i = 0; i < count; ++i) {
         Job& job = batch_[i];
         if (job.target) {
-            job.target->AssignText(job.page);
+            job.target->AssignText(job.entry.text);
             continue;
         }
-        // The buffers change hands; each is filled anew before its next use.
-        handedOn_.name.swap(job.name);
-        handedOn_.text.swap(job.page);
-        job.onConverted(handedOn_);
+        job.onConverted(job.entry);
     }
 }
 
@@ -272,11 +269,11 @@ void TEntryConverter::ConvertHtml(Workspace& w, Job& job) {
     w.Load(w.joined);
     w.written.clear();
     StringSink sink(w.written);
-    w.document.SaveHtml(sink, "", job.name, "", {});
+    w.document.SaveHtml(sink, "", job.entry.name, "", {});
 
     NormalizeText(w.written);
     if (Stripped(w.written).empty()) {
-        job.page.swap(w.written);
+        job.entry.text.assign(w.written);
         return;
     }
     w.work.assign(Stripped(w.written));
@@ -290,7 +287,7 @@ void TEntryConverter::ConvertHtml(Workspace& w, Job& job) {
     UnmarkUnicodeEscapes(w.work);
     // Joined form again: only the last CR LF is missing (see above).
     if (!w.work.empty() && w.work.back() != '\n') w.work += "\r\n";
-    job.page.swap(w.work);
+    job.entry.text.assign(w.work);
 }
 
 namespace {

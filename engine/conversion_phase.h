@@ -77,9 +77,12 @@ public:
 
 private:
     struct Workspace;
-    // One HTML entry on its way from its RTF to its page.
+    // One HTML entry on its way from its RTF to its page. Each buffer stays
+    // with its job: a buffer let go by another thread than the one that
+    // made it costs a lock shared with that thread's allocations.
     struct Job {
-        std::string name, rtf, page;
+        std::string rtf;
+        Entry entry;  // the name, and the page once converted
         bool removeFonts = false;
         Entry* target = nullptr;  // rewritten in place when set
         std::function<void(const Entry&)> onConverted;  // else given the page
@@ -103,7 +106,6 @@ private:
     std::vector<Job*> ringJobs_;  // the job of each slot of the ring
     uint32_t batchCount_ = 0;
     int listStylesBefore_ = 0;  // at the start of the batch
-    Entry handedOn_;            // the entry given to onConverted
     const TRichDoc* lastLoaded_;
     // Destroyed first: its worker uses the members above.
     std::unique_ptr<TWorkerRing> ring_;

@@ -97,13 +97,21 @@ std::unique_ptr<SingleByteTable> BuildTable(int codePage) {
     return table;
 }
 
+// Tables are made on first use and live as long as the program. Each
+// thread remembers the last one it was given, so that the lock shared by
+// all threads is taken only when a thread changes code page.
 const SingleByteTable* TableFor(int codePage) {
+    thread_local int lastCodePage = -1;
+    thread_local const SingleByteTable* last = nullptr;
+    if (codePage == lastCodePage) return last;
     static std::mutex mutex;
     static std::map<int, std::unique_ptr<SingleByteTable>> tables;
     std::lock_guard<std::mutex> lock(mutex);
     auto it = tables.find(codePage);
     if (it == tables.end()) it = tables.emplace(codePage, BuildTable(codePage)).first;
-    return it->second.get();
+    lastCodePage = codePage;
+    last = it->second.get();
+    return last;
 }
 
 // Resolves a code page to a usable table, falling back to the ANSI one.
@@ -332,14 +340,21 @@ std::unique_ptr<CodePageDecoder> BuildDecoder(int codePage) {
 
 }  // namespace
 
+// Made on first use and kept, with the last one remembered per thread, as
+// the tables are.
 const CodePageDecoder* DecoderFor(int codePage) {
+    codePage = Normalize(codePage);
+    thread_local int lastCodePage = -1;
+    thread_local const CodePageDecoder* last = nullptr;
+    if (codePage == lastCodePage) return last;
     static std::mutex mutex;
     static std::map<int, std::unique_ptr<CodePageDecoder>> decoders;
-    codePage = Normalize(codePage);
     std::lock_guard<std::mutex> lock(mutex);
     auto it = decoders.find(codePage);
     if (it == decoders.end()) it = decoders.emplace(codePage, BuildDecoder(codePage)).first;
-    return it->second.get();
+    lastCodePage = codePage;
+    last = it->second.get();
+    return last;
 }
 
 int AnsiByteOf(char32_t codePoint) {

@@ -1,5 +1,7 @@
 #include "platform/worker_ring.h"
 
+#include <sched.h>
+
 #include <system_error>
 #include <utility>
 
@@ -35,10 +37,17 @@ TWorkerRing::~TWorkerRing() {
 
 uint32_t TWorkerRing::WaitForChange(const std::atomic<uint32_t>& value, uint32_t seen,
                                     std::atomic<bool>& asleep) {
-    for (int spin = 0; spin < 2000; ++spin) {
+    for (int spin = 0; spin < 20000; ++spin) {
         const uint32_t now = value.load(std::memory_order_acquire);
         if (now != seen) return now;
-        CpuRelax();
+        // Mostly a pause; now and then the processor is offered to another
+        // thread, which may be the very one waited for when both threads
+        // share a processor.
+        if (spin % 64 == 63) {
+            std::this_thread::yield();
+        } else {
+            CpuRelax();
+        }
     }
     // The flag is raised before the value is looked at again, and the other
     // side changes the value before it looks at the flag (both sequentially
@@ -64,7 +73,14 @@ void TWorkerRing::Publish() {
     const uint32_t published = published_.load(std::memory_order_relaxed);
     if (!started_ && !threadless_) {
         try {
-            worker_ = std::thread([this] { Run(); });
+            worker_ = std::thread([this, caller = sched_getcpu()] {
+                cpu_set_t allowed;
+                if (caller >= 0 && sched_getaffinity(0, sizeof allowed, &allowed) == 0 && CPU_COUNT(&allowed) > 1) {
+                    CPU_CLR(caller, &allowed);
+                    sched_setaffinity(0, sizeof allowed, &allowed);
+                }
+                Run();
+            });
             started_ = true;
         } catch (const std::system_error&) {
             threadless_ = true;
