@@ -10,11 +10,9 @@ namespace {
 
 bool StartsWithRtfHeader(const std::string& text) { return StartsWithIgnoringAsciiCase(text, "{\\rtf"); }
 
-// Entries per batch converted by the worker, and by the calling thread
-// after them. Batches of a few entries even out entries of different
-// lengths; the calling thread also reads the entries and hands the pages on.
-constexpr uint32_t kWorkerJobs = 12;
-constexpr uint32_t kCallerJobs = 8;
+// Entries per batch. The worker and the calling thread share each batch as
+// their speeds allow; between batches the calling thread hands the pages on.
+constexpr uint32_t kBatchJobs = 64;
 
 int ListStyleCount(const TRichDoc& document) {
     const TRDStyle* style = document.Style();
@@ -104,11 +102,9 @@ TEntryConverter::TEntryConverter(TRichDoc* document, Threads threads)
     : ownDocument_(document ? nullptr : std::make_unique<TRichDoc>()),
       RichDoc1(document ? *document : *ownDocument_),
       caller_(std::make_unique<Workspace>(RichDoc1)),
-      workerJobs_(threads == Threads::WithWorker ? kWorkerJobs : 0),
-      batchJobs_(threads == Threads::WithWorker ? kWorkerJobs + kCallerJobs : 1),
-      lastLoaded_(&RichDoc1) {
-    batch_.resize(batchJobs_);
-}
+      batchJobs_(threads == Threads::WithWorker ? kBatchJobs : 1),
+      batch_(batchJobs_),
+      lastLoaded_(&RichDoc1) {}
 
 TEntryConverter::~TEntryConverter() {
     // The worker goes before the workspaces it uses.
@@ -169,15 +165,16 @@ void TEntryConverter::AbandonEntries() {
         ring_->TakeFailure();
     }
     if (batchCount_ == 0) return;
-    // Back to the list styles before the batch; both documents hold them.
+    // Back to the list styles before the batch.
     TruncateListStyles(RichDoc1, listStylesBefore_);
     if (worker_) TruncateListStyles(worker_->document, listStylesBefore_);
     batchCount_ = 0;
 }
 
-// The first part of a batch goes to the worker, the rest is converted here
-// at once. A failure drops the batch: the entries before it are handed on,
-// no entry after it is converted.
+// Every entry of a batch is handed to the worker as soon as it is read; the
+// worker converts them from the first on, and once the batch is read this
+// thread converts them from the last back, until the two meet. A failure
+// drops the batch: no entry of it is handed on.
 void TEntryConverter::SubmitHtmlEntry(Entry& entry, bool removeFonts,
                                       const std::function<void(const Entry&)>* onConverted) {
     if (IsBlankText(entry.text)) {
@@ -188,12 +185,14 @@ void TEntryConverter::SubmitHtmlEntry(Entry& entry, bool removeFonts,
     try {
         if (batchCount_ == 0) {
             listStylesBefore_ = ListStyleCount(RichDoc1);
-            if (workerJobs_ > 0 && !worker_) {
+            if (batchJobs_ > 1 && !worker_) {
                 worker_ = std::make_unique<Workspace>(*DocumentLike(RichDoc1).release());
                 worker_->ownDocument.reset(&worker_->document);
-                ring_ = std::make_unique<TWorkerRing>(workerJobs_,
-                                                      [this](uint32_t slot) { ConvertHtml(*worker_, *ringJobs_[slot]); });
-                ringJobs_.assign(workerJobs_, nullptr);
+                ring_ = std::make_unique<TWorkerRing>(batchJobs_, [this](uint32_t slot) {
+                    Job& job = *ringJobs_[slot];
+                    if (!job.claimed.exchange(true, std::memory_order_acq_rel)) ConvertHtml(*worker_, job);
+                });
+                ringJobs_.assign(batchJobs_, nullptr);
             }
             // The worker is idle between batches.
             if (worker_) CatchUpListStyles(RichDoc1, worker_->document);
@@ -204,15 +203,13 @@ void TEntryConverter::SubmitHtmlEntry(Entry& entry, bool removeFonts,
         job.removeFonts = removeFonts;
         job.target = onConverted ? nullptr : &entry;
         job.onConverted = onConverted ? *onConverted : nullptr;
+        job.claimed.store(false, std::memory_order_relaxed);
         if (onConverted) std::string().swap(entry.text);
-        if (batchCount_ < workerJobs_) {
+        ++batchCount_;
+        if (ring_) {
             const uint32_t slot = ring_->Acquire();
             ringJobs_[slot] = &job;
-            ++batchCount_;
             ring_->Publish();
-        } else {
-            ++batchCount_;
-            ConvertHtml(*caller_, job);
         }
     } catch (...) {
         AbandonEntries();
@@ -221,22 +218,64 @@ void TEntryConverter::SubmitHtmlEntry(Entry& entry, bool removeFonts,
     if (batchCount_ == batchJobs_) CommitBatch();
 }
 
+namespace {
+
+// Gives `document` the list styles after `source`'s conversion of the job
+// that left `end` of them, from the `before` that every job of the batch
+// started from.
+void RestoreListStyles(TRichDoc& document, const TRichDoc& source, int before, int end) {
+    TRDStyle* target = document.Style();
+    const TRDStyle* from = source.Style();
+    if (!target || !from) return;
+    if (&document == &source) {
+        target->ListStyles.Truncate(end);
+        return;
+    }
+    target->ListStyles.Truncate(before);
+    for (int i = before; i < end; ++i) target->ListStyles.Add() = from->ListStyles.Items(i);
+}
+
+}  // namespace
+
 void TEntryConverter::CommitBatch() {
     const uint32_t count = batchCount_;
     try {
-        const uint32_t workerCount = std::min(count, workerJobs_);
         if (ring_) {
+            for (uint32_t i = count; i-- > 0;) {
+                Job& job = batch_[i];
+                if (job.claimed.exchange(true, std::memory_order_acq_rel)) break;
+                ConvertHtml(*caller_, job);
+            }
             ring_->Drain();
             if (std::exception_ptr failure = ring_->TakeFailure()) std::rethrow_exception(failure);
+        } else {
+            for (uint32_t i = 0; i < count; ++i) ConvertHtml(*caller_, batch_[i]);
         }
-        if (workerCount > 0 && ListStyleCount(worker_->document) != listStylesBefore_) {
-            // The worker's entries added list styles, which the entries after
-            // them must see: those are converted again from there.
+        // Every job started from the list styles before the batch, as if the
+        // jobs before it had added none, and did so in any order. A job's
+        // page holds when it started from there and no job before it added
+        // list styles; from the first one that does not hold on, the jobs
+        // are converted again in order, after the list styles the last
+        // holding job left.
+        uint32_t redoFrom = count;
+        for (uint32_t i = 0; i < count && redoFrom == count; ++i) {
+            const Job& job = batch_[i];
+            if (job.listStart != listStylesBefore_) {
+                redoFrom = i;
+            } else if (job.listEnd != job.listStart) {
+                redoFrom = i + 1;
+            }
+        }
+        if (redoFrom > 0 && batch_[redoFrom - 1].listEnd != listStylesBefore_) {
+            const Job& last = batch_[redoFrom - 1];
+            RestoreListStyles(RichDoc1, *last.by, listStylesBefore_, last.listEnd);
+        } else {
             TruncateListStyles(RichDoc1, listStylesBefore_);
-            CatchUpListStyles(worker_->document, RichDoc1);
-            for (uint32_t i = workerCount; i < count; ++i) ConvertHtml(*caller_, batch_[i]);
         }
-        lastLoaded_ = count > workerCount ? &RichDoc1 : &worker_->document;
+        for (uint32_t i = redoFrom; i < count; ++i) ConvertHtml(*caller_, batch_[i]);
+        // The worker catches up from here before its next batch.
+        if (worker_) TruncateListStyles(worker_->document, listStylesBefore_);
+        if (count > 0) lastLoaded_ = batch_[count - 1].by;
     } catch (...) {
         AbandonEntries();
         throw;
@@ -259,6 +298,8 @@ void TEntryConverter::CommitBatch() {
 // they change starts and ends at a printable byte), so the page stays in
 // joined form except for the last CR LF, which stripping removed.
 void TEntryConverter::ConvertHtml(Workspace& w, Job& job) {
+    job.by = &w.document;
+    job.listStart = ListStyleCount(w.document);
     w.joined.assign(job.rtf);
     if (!StartsWithRtfHeader(w.joined)) {
         // The lines "{\rtf1" and "}" around the entry's lines.
@@ -267,6 +308,7 @@ void TEntryConverter::ConvertHtml(Workspace& w, Job& job) {
     }
     MarkUnicodeEscapes(w.joined);
     w.Load(w.joined);
+    job.listEnd = ListStyleCount(w.document);
     w.written.clear();
     StringSink sink(w.written);
     w.document.SaveHtml(sink, "", job.entry.name, "", {});

@@ -13,6 +13,7 @@
 // order gives. Pages are handed on in list order, on the calling thread.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -86,6 +87,11 @@ private:
         bool removeFonts = false;
         Entry* target = nullptr;  // rewritten in place when set
         std::function<void(const Entry&)> onConverted;  // else given the page
+        std::atomic<bool> claimed{false};  // by the thread that converts it
+        // The document it was converted in, with its count of list styles
+        // before and after the load.
+        const TRichDoc* by = nullptr;
+        int listStart = 0, listEnd = 0;
     };
 
     void SubmitHtmlEntry(Entry& entry, bool removeFonts, const std::function<void(const Entry&)>* onConverted);
@@ -100,7 +106,6 @@ private:
     std::unique_ptr<Workspace> caller_;
     // The worker's workspace, batch and ring, made on first use.
     std::unique_ptr<Workspace> worker_;
-    const uint32_t workerJobs_;
     const uint32_t batchJobs_;
     std::vector<Job> batch_;
     std::vector<Job*> ringJobs_;  // the job of each slot of the ring

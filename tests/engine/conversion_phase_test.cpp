@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <stdexcept>
 
@@ -223,20 +224,42 @@ std::vector<std::string> PagesOf(TEntryConverter& converter, const std::vector<s
     return pages;
 }
 
-int ListStylesOf(const TEntryConverter& converter) { return converter.LastLoaded().Style()->ListStyles.Count(); }
+// The list styles the last entry left, each as the indents and formats of
+// its levels.
+std::vector<std::string> ListStylesOf(const TEntryConverter& converter) {
+    const TRDListInfos& styles = converter.LastLoaded().Style()->ListStyles;
+    std::vector<std::string> shown;
+    for (int i = 0; i < styles.Count(); ++i) {
+        std::string levels;
+        for (int k = 0; k < styles.Items(i).Levels.Count(); ++k) {
+            const TRDListLevel& level = styles.Items(i).Levels.Items(k);
+            levels += std::to_string(level.LeftIndent) + "/" + std::to_string(level.FirstIndent) + "/" +
+                      level.FormatString + ";";
+        }
+        shown.push_back(levels);
+    }
+    return shown;
+}
 
 // Entries converted partly on the worker give exactly the pages, and leave
 // exactly the list styles, of one document converting every entry in order:
 // also where the worker's entries add list styles that the entries after
-// them see, and where a Bible entry comes between.
+// them see, and where a Bible entry comes between. The entries go in runs
+// of several lengths, so that batches end at many places.
 TEST(EntryConverterTest, TheWorkerChangesNoPage) {
     const std::vector<std::string> texts = EntriesWithLists();
     for (bool handedOn : {false, true}) {
         TEntryConverter alone(nullptr, TEntryConverter::Threads::CallingOnly);
         TEntryConverter withWorker(nullptr, TEntryConverter::Threads::WithWorker);
-        for (int round = 0; round < 2; ++round) {
-            EXPECT_EQ(PagesOf(withWorker, texts, handedOn), PagesOf(alone, texts, handedOn)) << handedOn;
-            EXPECT_EQ(ListStylesOf(withWorker), ListStylesOf(alone));
+        size_t start = 0;
+        for (size_t run = 0; start < texts.size(); ++run) {
+            const size_t length = std::min(texts.size() - start, 2 + (run * 7) % 23);
+            const std::vector<std::string> part(texts.begin() + static_cast<long>(start),
+                                                texts.begin() + static_cast<long>(start + length));
+            start += length;
+            EXPECT_EQ(PagesOf(withWorker, part, handedOn), PagesOf(alone, part, handedOn)) << handedOn;
+            EXPECT_EQ(ListStylesOf(withWorker), ListStylesOf(alone)) << "after entry " << start;
+            if (run % 5 != 4) continue;
             for (TEntryConverter* converter : {&alone, &withWorker}) {
                 EntryList verse;
                 verse.Append("1").TakeText("{\\pntext 1.\\tab}{\\*\\pn\\pnlvlbody\\pndec{\\pntxta ;}}\\li90 v");
@@ -245,7 +268,7 @@ TEST(EntryConverterTest, TheWorkerChangesNoPage) {
                 converter->ConvertEntries(ModuleKind::Bible, verse, true, italics, footnotes, log);
             }
         }
-        EXPECT_GT(ListStylesOf(alone), 10);
+        EXPECT_GT(ListStylesOf(alone).size(), 10u);
     }
 }
 
