@@ -61,7 +61,14 @@ std::unique_ptr<TRichDoc> DocumentLike(const TRichDoc& model) {
 // Everything one thread converts entries with: a document, an RTF reader,
 // the passes and buffers reused from entry to entry.
 struct TEntryConverter::Workspace {
-    explicit Workspace(TRichDoc& doc) : document(doc) {
+    // Converts through `doc`, which must outlive the workspace.
+    explicit Workspace(TRichDoc& doc) : document(doc) { SetUpReader(); }
+    // Converts through a document of its own.
+    explicit Workspace(std::unique_ptr<TRichDoc> own) : ownDocument(std::move(own)), document(*ownDocument) {
+        SetUpReader();
+    }
+
+    void SetUpReader() {
         reader.UseConversionSettings();
         // Characters outside the ANSI code page travel through the document
         // as markers and end as character references.
@@ -90,8 +97,8 @@ struct TEntryConverter::Workspace {
         return *biblePasses;
     }
 
-    TRichDoc& document;
     std::unique_ptr<TRichDoc> ownDocument;
+    TRichDoc& document;
     TRDRTFReaderProperties reader;
     std::unique_ptr<THtmlPasses> htmlPasses;
     std::unique_ptr<TBiblePasses> biblePasses;
@@ -106,10 +113,7 @@ TEntryConverter::TEntryConverter(TRichDoc* document, Threads threads)
       batch_(batchJobs_),
       lastLoaded_(&RichDoc1) {}
 
-TEntryConverter::~TEntryConverter() {
-    // The worker goes before the workspaces it uses.
-    ring_.reset();
-}
+TEntryConverter::~TEntryConverter() = default;
 
 void TEntryConverter::ConvertEntries(ModuleKind kind, EntryList& entries, bool removeFonts, bool& hasItalics,
                                      bool& hasFootnotes, TStatusLog& log, size_t convertedAlready,
@@ -186,8 +190,7 @@ void TEntryConverter::SubmitHtmlEntry(Entry& entry, bool removeFonts,
         if (batchCount_ == 0) {
             listStylesBefore_ = ListStyleCount(RichDoc1);
             if (batchJobs_ > 1 && !worker_) {
-                worker_ = std::make_unique<Workspace>(*DocumentLike(RichDoc1).release());
-                worker_->ownDocument.reset(&worker_->document);
+                worker_ = std::make_unique<Workspace>(DocumentLike(RichDoc1));
                 ring_ = std::make_unique<TWorkerRing>(batchJobs_, [this](uint32_t slot) {
                     Job& job = *ringJobs_[slot];
                     if (!job.claimed.exchange(true, std::memory_order_acq_rel)) ConvertHtml(*worker_, job);

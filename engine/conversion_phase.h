@@ -3,14 +3,16 @@
 // HTML page (dictionaries, topics, commentaries, notes) or, for Bibles, as
 // plain text or HTML body text, with the text passes around it.
 //
-// HTML entries are converted in batches, the first part of each batch on a
-// worker thread with a document of its own and the rest on the calling
-// thread, at the same time. The only thing a load leaves for the next is
-// the list styles of the style sheet (they are only ever appended). Both
-// parts start from the list styles before the batch; when the worker's part
-// added list styles, the calling thread's part is converted again after it,
-// so that every page is the one a single document converting every entry in
-// order gives. Pages are handed on in list order, on the calling thread.
+// HTML entries are converted in batches shared by two threads: a worker,
+// with a document of its own, converts a batch's entries from the first on
+// while they are read, and the calling thread converts them from the last
+// back once the batch is read, until the two meet. The only thing a load
+// leaves for the next is the list styles of the style sheet, which are only
+// ever appended. Every entry of a batch starts from the list styles before
+// the batch; when an entry added list styles, the entries after it are
+// converted again, in order, so that every page is the one a single
+// document converting every entry in order gives. Pages are handed on in
+// list order, on the calling thread.
 #pragma once
 
 #include <atomic>
@@ -95,8 +97,10 @@ private:
     };
 
     void SubmitHtmlEntry(Entry& entry, bool removeFonts, const std::function<void(const Entry&)>* onConverted);
-    // Converts the batch's entries not yet converted, brings both documents
-    // to the list styles after the batch and hands the pages on in order.
+    // Converts the batch's entries not yet converted, converts again those
+    // that started from list styles other than those the entries before them
+    // left, brings the calling thread's document to the list styles after
+    // the batch and hands the pages on in order.
     void CommitBatch();
     void ConvertHtml(Workspace& workspace, Job& job);
     void ConvertBibleEntry(Entry& entry, bool removeFonts, bool& hasItalics, bool& hasFootnotes);
@@ -112,7 +116,7 @@ private:
     uint32_t batchCount_ = 0;
     int listStylesBefore_ = 0;  // at the start of the batch
     const TRichDoc* lastLoaded_;
-    // Destroyed first: its worker uses the members above.
+    // Last, so destroyed first: its worker uses the members above.
     std::unique_ptr<TWorkerRing> ring_;
 };
 

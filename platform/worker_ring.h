@@ -12,6 +12,11 @@
 // are passed by without calling `finish`. When no thread can be started,
 // Publish finishes the slot itself, so the ring still works, one slot at a
 // time.
+//
+// The worker keeps off the processor the filling thread was on when the
+// worker started (where there is another): woken from sleep, a thread is
+// often put on the processor of the thread that woke it, and two busy
+// threads on one processor take turns instead of running side by side.
 #pragma once
 
 #include <atomic>
@@ -39,8 +44,6 @@ public:
     void Publish();
     // Waits until every published slot is finished.
     void Drain();
-    // True once `finish` has thrown; stays true until TakeFailure.
-    bool Failed() const { return failed_.load(std::memory_order_acquire); }
     // The kept exception (null when none), forgotten from here on. Only
     // meaningful after Drain.
     std::exception_ptr TakeFailure();
