@@ -120,47 +120,57 @@ void TEntryConverter::ConvertEntries(ModuleKind kind, EntryList& entries, bool r
                                      const std::function<void(const Entry&)>& onConverted) {
     switch (kind) {
         case ModuleKind::Dictionary:
-        case ModuleKind::Commentary: {
+        case ModuleKind::Commentary:
             log.Append("Converting RTF to HTML...");
-            const std::function<void(const Entry&)>* sink = onConverted ? &onConverted : nullptr;
-            size_t index = 0;
-            for (Entry& entry : entries) {
-                if (index++ >= convertedAlready) SubmitHtmlEntry(entry, removeFonts, sink);
-            }
-            if (batchCount_ > 0) CommitBatch();
             break;
-        }
-        case ModuleKind::Bible: {
+        case ModuleKind::Bible:
             if (!removeFonts)
                 log.Append("**WARNING** \"Remove Font Declarations\" STRONGLY RECOMMENDED for Bible texts!");
             log.Append("Converting RTF to text...");
-            size_t index = 0;
-            for (Entry& entry : entries) {
-                if (index++ >= convertedAlready) ConvertBibleEntry(entry, removeFonts, hasItalics, hasFootnotes);
-            }
             break;
-        }
         case ModuleKind::Unknown:
-            break;
+            return;
     }
+    size_t index = 0;
+    for (Entry& entry : entries) {
+        if (index++ >= convertedAlready) ConvertEntry(kind, entry, removeFonts, hasItalics, hasFootnotes, onConverted);
+    }
+    if (batchCount_ > 0) CommitBatch();
 }
 
 void TEntryConverter::ConvertEntry(ModuleKind kind, Entry& entry, bool removeFonts, bool& hasItalics,
                                    bool& hasFootnotes, const std::function<void(const Entry&)>& onConverted) {
-    switch (kind) {
-        case ModuleKind::Dictionary:
-        case ModuleKind::Commentary:
-            SubmitHtmlEntry(entry, removeFonts, onConverted ? &onConverted : nullptr);
-            // Without a receiver the entry is rewritten in place, so it must
-            // be final before the list can change.
-            if (!onConverted && batchCount_ > 0) CommitBatch();
-            break;
-        case ModuleKind::Bible:
-            ConvertBibleEntry(entry, removeFonts, hasItalics, hasFootnotes);
-            break;
-        case ModuleKind::Unknown:
-            break;
+    if (kind == ModuleKind::Unknown) return;
+    const bool handedOn = onConverted && kind != ModuleKind::Bible;
+    if (IsBlankText(entry.text)) {
+        // A blank entry stays as it is and gives no page.
+        if (handedOn) std::string().swap(entry.text);
+        return;
     }
+    try {
+        if (batchCount_ == 0) StartBatch();
+        Job& job = batch_[batchCount_];
+        job.bible = kind == ModuleKind::Bible;
+        job.entry.name.assign(entry.name);
+        job.rtf.assign(entry.text);
+        job.removeFonts = removeFonts;
+        job.target = handedOn ? nullptr : &entry;
+        job.onConverted = handedOn ? onConverted : nullptr;
+        job.hasItalics = &hasItalics;
+        job.hasFootnotes = &hasFootnotes;
+        job.claimed.store(false, std::memory_order_relaxed);
+        if (handedOn) std::string().swap(entry.text);
+        ++batchCount_;
+        if (ring_) {
+            const uint32_t slot = ring_->Acquire();
+            ringJobs_[slot] = &job;
+            ring_->Publish();
+        }
+    } catch (...) {
+        AbandonEntries();
+        throw;
+    }
+    if (batchCount_ == batchJobs_) CommitBatch();
 }
 
 void TEntryConverter::AbandonEntries() {
@@ -178,47 +188,19 @@ void TEntryConverter::AbandonEntries() {
 // Every entry of a batch is handed to the worker as soon as it is read; the
 // worker converts them from the first on, and once the batch is read this
 // thread converts them from the last back, until the two meet. A failure
-// drops the batch: no entry of it is handed on.
-void TEntryConverter::SubmitHtmlEntry(Entry& entry, bool removeFonts,
-                                      const std::function<void(const Entry&)>* onConverted) {
-    if (IsBlankText(entry.text)) {
-        // A blank entry stays as it is and gives no page.
-        if (onConverted) std::string().swap(entry.text);
-        return;
+// drops the batch: none of its entries is rewritten or handed on.
+void TEntryConverter::StartBatch() {
+    listStylesBefore_ = ListStyleCount(RichDoc1);
+    if (batchJobs_ > 1 && !worker_) {
+        worker_ = std::make_unique<Workspace>(DocumentLike(RichDoc1));
+        ring_ = std::make_unique<TWorkerRing>(batchJobs_, [this](uint32_t slot) {
+            Job& job = *ringJobs_[slot];
+            if (!job.claimed.exchange(true, std::memory_order_acq_rel)) ConvertJob(*worker_, job);
+        });
+        ringJobs_.assign(batchJobs_, nullptr);
     }
-    try {
-        if (batchCount_ == 0) {
-            listStylesBefore_ = ListStyleCount(RichDoc1);
-            if (batchJobs_ > 1 && !worker_) {
-                worker_ = std::make_unique<Workspace>(DocumentLike(RichDoc1));
-                ring_ = std::make_unique<TWorkerRing>(batchJobs_, [this](uint32_t slot) {
-                    Job& job = *ringJobs_[slot];
-                    if (!job.claimed.exchange(true, std::memory_order_acq_rel)) ConvertHtml(*worker_, job);
-                });
-                ringJobs_.assign(batchJobs_, nullptr);
-            }
-            // The worker is idle between batches.
-            if (worker_) CatchUpListStyles(RichDoc1, worker_->document);
-        }
-        Job& job = batch_[batchCount_];
-        job.entry.name.assign(entry.name);
-        job.rtf.assign(entry.text);
-        job.removeFonts = removeFonts;
-        job.target = onConverted ? nullptr : &entry;
-        job.onConverted = onConverted ? *onConverted : nullptr;
-        job.claimed.store(false, std::memory_order_relaxed);
-        if (onConverted) std::string().swap(entry.text);
-        ++batchCount_;
-        if (ring_) {
-            const uint32_t slot = ring_->Acquire();
-            ringJobs_[slot] = &job;
-            ring_->Publish();
-        }
-    } catch (...) {
-        AbandonEntries();
-        throw;
-    }
-    if (batchCount_ == batchJobs_) CommitBatch();
+    // The worker is idle between batches.
+    if (worker_) CatchUpListStyles(RichDoc1, worker_->document);
 }
 
 namespace {
@@ -247,12 +229,12 @@ void TEntryConverter::CommitBatch() {
             for (uint32_t i = count; i-- > 0;) {
                 Job& job = batch_[i];
                 if (job.claimed.exchange(true, std::memory_order_acq_rel)) break;
-                ConvertHtml(*caller_, job);
+                ConvertJob(*caller_, job);
             }
             ring_->Drain();
             if (std::exception_ptr failure = ring_->TakeFailure()) std::rethrow_exception(failure);
         } else {
-            for (uint32_t i = 0; i < count; ++i) ConvertHtml(*caller_, batch_[i]);
+            for (uint32_t i = 0; i < count; ++i) ConvertJob(*caller_, batch_[i]);
         }
         // Every job started from the list styles before the batch, as if the
         // jobs before it had added none, and did so in any order. A job's
@@ -275,7 +257,7 @@ void TEntryConverter::CommitBatch() {
         } else {
             TruncateListStyles(RichDoc1, listStylesBefore_);
         }
-        for (uint32_t i = redoFrom; i < count; ++i) ConvertHtml(*caller_, batch_[i]);
+        for (uint32_t i = redoFrom; i < count; ++i) ConvertJob(*caller_, batch_[i]);
         // The worker catches up from here before its next batch.
         if (worker_) TruncateListStyles(worker_->document, listStylesBefore_);
         if (count > 0) lastLoaded_ = batch_[count - 1].by;
@@ -286,11 +268,24 @@ void TEntryConverter::CommitBatch() {
     batchCount_ = 0;
     for (uint32_t i = 0; i < count; ++i) {
         Job& job = batch_[i];
+        if (job.bible) {
+            if (job.italics) *job.hasItalics = true;
+            if (job.footnotes) *job.hasFootnotes = true;
+        }
         if (job.target) {
             job.target->AssignText(job.entry.text);
             continue;
         }
         job.onConverted(job.entry);
+    }
+}
+
+void TEntryConverter::ConvertJob(Workspace& workspace, Job& job) {
+    job.by = &workspace.document;
+    if (job.bible) {
+        ConvertBible(workspace, job);
+    } else {
+        ConvertHtml(workspace, job);
     }
 }
 
@@ -301,7 +296,6 @@ void TEntryConverter::CommitBatch() {
 // they change starts and ends at a printable byte), so the page stays in
 // joined form except for the last CR LF, which stripping removed.
 void TEntryConverter::ConvertHtml(Workspace& w, Job& job) {
-    job.by = &w.document;
     job.listStart = ListStyleCount(w.document);
     w.joined.assign(job.rtf);
     if (!StartsWithRtfHeader(w.joined)) {
@@ -365,40 +359,36 @@ void KeepStrippedLines(std::string_view joined, std::string& out) {
 
 }  // namespace
 
-void TEntryConverter::ConvertBibleEntry(Entry& entry, bool removeFonts, bool& hasItalics, bool& hasFootnotes) {
-    std::string_view stripped = Stripped(entry.text);
-    if (stripped.empty()) return;
-    // Outside a batch the calling thread's document holds the list styles.
-    if (batchCount_ > 0) CommitBatch();
-    Workspace& w = *caller_;
+void TEntryConverter::ConvertBible(Workspace& w, Job& job) {
     TBiblePasses& passes = w.BiblePasses();
-    w.work.assign(stripped);
+    w.work.assign(Stripped(job.rtf));
     MarkUnicodeEscapes(w.work);
-    if (passes.ItalicGroups(w.work)) hasItalics = true;
-    if (passes.FootnoteMarkers(w.work)) hasFootnotes = true;
+    job.italics = passes.ItalicGroups(w.work);
+    job.footnotes = passes.FootnoteMarkers(w.work);
     // The wrap comes after the passes, which must not see it. Its lines,
     // joined, are the wrapped text and one line break.
     w.work.insert(0, "{\\rtf1 ");
     w.work += "}\r\n";
+    job.listStart = ListStyleCount(w.document);
     w.Load(w.work);
-    lastLoaded_ = &RichDoc1;
+    job.listEnd = ListStyleCount(w.document);
 
     w.written.clear();
     StringSink sink(w.written);
-    if (removeFonts) {
-        RichDoc1.SaveText("", sink, 2, false, true);
+    if (job.removeFonts) {
+        w.document.SaveText("", sink, 2, false, true);
     } else {
-        RichDoc1.SaveHtml(sink, "", "", "", {});
+        w.document.SaveHtml(sink, "", "", "", {});
     }
     NormalizeText(w.written);
     UnmarkUnicodeEscapes(w.written);
 
-    if (!removeFonts) {
-        entry.TakeText(ExtractBody(w.written));
+    if (!job.removeFonts) {
+        job.entry.text.assign(ExtractBody(w.written));
+        NormalizeText(job.entry.text);
         return;
     }
-    KeepStrippedLines(w.written, w.scratch);
-    entry.AssignText(w.scratch);
+    KeepStrippedLines(w.written, job.entry.text);
 }
 
 }  // namespace tovra

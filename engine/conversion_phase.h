@@ -61,11 +61,12 @@ public:
                         const std::function<void(const Entry&)>& onConverted = {});
     // Converts one entry exactly as ConvertEntries does, for entries
     // converted while they are read: an entry's conversion depends only on
-    // the entries converted before it, in list order. A Bible entry is
-    // rewritten at once. An HTML entry's text is let go and its page handed
-    // to `onConverted` (required there) in a later call of ConvertEntry or
-    // ConvertEntries, which must follow for the list's remaining entries.
-    // Logs nothing.
+    // the entries converted before it, in list order. Entries are finished
+    // in batches: the entry is rewritten, or on the HTML path with
+    // `onConverted` its text let go and its page handed on, by this or a
+    // later call, and at the latest by the ConvertEntries that must follow
+    // for the list's remaining entries. Until then the entry must stay
+    // where it is (appending to its list leaves it there). Logs nothing.
     void ConvertEntry(ModuleKind kind, Entry& entry, bool removeFonts, bool& hasItalics, bool& hasFootnotes,
                       const std::function<void(const Entry&)>& onConverted = {});
     // Drops the entries still on their way (their pages are never handed
@@ -84,11 +85,16 @@ private:
     // with its job: a buffer let go by another thread than the one that
     // made it costs a lock shared with that thread's allocations.
     struct Job {
+        bool bible = false;  // a Bible verse, else an HTML entry
         std::string rtf;
         Entry entry;  // the name, and the page once converted
         bool removeFonts = false;
         Entry* target = nullptr;  // rewritten in place when set
         std::function<void(const Entry&)> onConverted;  // else given the page
+        // A verse's flags, set when the verse is rewritten.
+        bool* hasItalics = nullptr;
+        bool* hasFootnotes = nullptr;
+        bool italics = false, footnotes = false;
         std::atomic<bool> claimed{false};  // by the thread that converts it
         // The document it was converted in, with its count of list styles
         // before and after the load.
@@ -96,14 +102,15 @@ private:
         int listStart = 0, listEnd = 0;
     };
 
-    void SubmitHtmlEntry(Entry& entry, bool removeFonts, const std::function<void(const Entry&)>* onConverted);
+    void StartBatch();
     // Converts the batch's entries not yet converted, converts again those
     // that started from list styles other than those the entries before them
     // left, brings the calling thread's document to the list styles after
     // the batch and hands the pages on in order.
     void CommitBatch();
+    void ConvertJob(Workspace& workspace, Job& job);
     void ConvertHtml(Workspace& workspace, Job& job);
-    void ConvertBibleEntry(Entry& entry, bool removeFonts, bool& hasItalics, bool& hasFootnotes);
+    void ConvertBible(Workspace& workspace, Job& job);
 
     std::unique_ptr<TRichDoc> ownDocument_;
     TRichDoc& RichDoc1;

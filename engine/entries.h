@@ -4,7 +4,7 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
+#include <deque>
 
 namespace tovra {
 
@@ -24,6 +24,8 @@ struct Entry {
 };
 
 // The ordered entries of one database. Index errors throw EListError.
+// Appending leaves every entry where it is, so that references to entries
+// stay valid while more are read.
 class EntryList {
 public:
     size_t Count() const { return entries_.size(); }
@@ -31,7 +33,6 @@ public:
     Entry& At(long long index);
     const Entry& At(long long index) const;
     Entry& Append(std::string name);
-    void Reserve(size_t n) { entries_.reserve(n); }
     void Clear() { entries_.clear(); }
 
     auto begin() { return entries_.begin(); }
@@ -40,7 +41,7 @@ public:
     auto end() const { return entries_.end(); }
 
 private:
-    std::vector<Entry> entries_;
+    std::deque<Entry> entries_;
 };
 
 // Gives `text` the joined form of its lines, every line followed by CR LF:

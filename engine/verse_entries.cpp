@@ -57,8 +57,6 @@ void ReadBibleTable(TAccessTable& table, const std::string& tableName, const TVe
                     EntryList& entries, const TLTBibleModule& module,
                     const std::function<void(Entry&)>& onEntry) {
     const auto& names = module.BookNames();
-    // A Bible table has about one row per verse of the reference Bible.
-    entries.Reserve(entries.Count() + module.VerseCount());
     table.Open(tableName);
     TCachedField bookField(table, fields.book), chapterField(table, fields.chapter),
         verseField(table, fields.verse), textField(table, fields.text);
@@ -80,7 +78,6 @@ void ReadBibleTable(TAccessTable& table, const std::string& tableName, const TVe
 
 void LayOutVerseEntries(EntryList& entries, const TLTBibleModule& module) {
     const uint16_t count = module.VerseCount();
-    entries.Reserve(entries.Count() + count);
     for (uint32_t ordinal = 1; ordinal <= count; ++ordinal)
         entries.Append(module.VerseReference(static_cast<uint16_t>(ordinal), false));
 }

@@ -169,6 +169,7 @@ TEST(EntryConverterTest, ConvertsThroughTheDocumentItIsGiven) {
 std::vector<std::string> EntriesWithLists() {
     const std::vector<std::string> kinds = {
         "plain {\\b text}",
+        "In the {\\cf15\\i beginning} God{\\cf6\\super a} {\\cf11 H430}",
         "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}{\\*\\listtable{\\list{\\listlevel\\levelnfc23{\\leveltext"
         "\\'01\\'b7;}{\\levelnumbers;}\\f0}\\listid1}}{\\*\\listoverridetable{\\listoverride\\listid1"
         "\\listoverridecount0\\ls1}}\\fs20 \\pard\\ls1 p\\par q\\par\\pard r\\par}",
@@ -202,24 +203,29 @@ std::vector<std::string> EntriesWithLists() {
     return entries;
 }
 
-// The pages a converter gives for `texts`, read in place or handed on.
-std::vector<std::string> PagesOf(TEntryConverter& converter, const std::vector<std::string>& texts, bool handedOn) {
+// The pages a converter gives for `texts`, read in place or handed on; for
+// Bible verses (always in place) the flags follow the texts.
+std::vector<std::string> PagesOf(TEntryConverter& converter, const std::vector<std::string>& texts, bool handedOn,
+                                 ModuleKind kind = ModuleKind::Dictionary) {
     EntryList entries;
     for (const std::string& text : texts) entries.Append("Entry").TakeText(std::string(text));
     test_support::RecordingLog log;
     bool italics = false, footnotes = false;
     std::vector<std::string> pages;
-    if (handedOn) {
-        // Half of the entries as they are read, the rest by the phase.
-        const size_t half = entries.Count() / 2;
-        const std::function<void(const Entry&)> keep = [&pages](const Entry& e) { pages.push_back(e.text); };
-        for (size_t i = 0; i < half; ++i)
-            converter.ConvertEntry(ModuleKind::Dictionary, entries.At(static_cast<long long>(i)), true, italics,
-                                   footnotes, keep);
-        converter.ConvertEntries(ModuleKind::Dictionary, entries, true, italics, footnotes, log, half, keep);
-    } else {
-        converter.ConvertEntries(ModuleKind::Dictionary, entries, true, italics, footnotes, log);
+    const std::function<void(const Entry&)> keep = [&pages](const Entry& e) { pages.push_back(e.text); };
+    // Half of the entries as they are read, the rest by the phase.
+    const size_t half = entries.Count() / 2;
+    for (size_t i = 0; i < half; ++i) {
+        converter.ConvertEntry(kind, entries.At(static_cast<long long>(i)), true, italics, footnotes,
+                               handedOn ? keep : nullptr);
+    }
+    converter.ConvertEntries(kind, entries, true, italics, footnotes, log, half, handedOn ? keep : nullptr);
+    if (!handedOn) {
         for (const Entry& e : entries) pages.push_back(e.text);
+    }
+    if (kind == ModuleKind::Bible) {
+        pages.push_back(italics ? "italics" : "no italics");
+        pages.push_back(footnotes ? "footnotes" : "no footnotes");
     }
     return pages;
 }
@@ -244,8 +250,8 @@ std::vector<std::string> ListStylesOf(const TEntryConverter& converter) {
 // Entries converted partly on the worker give exactly the pages, and leave
 // exactly the list styles, of one document converting every entry in order:
 // also where the worker's entries add list styles that the entries after
-// them see, and where a Bible entry comes between. The entries go in runs
-// of several lengths, so that batches end at many places.
+// them see, and for Bible verses. The entries go in runs of several
+// lengths, so that batches end at many places.
 TEST(EntryConverterTest, TheWorkerChangesNoPage) {
     const std::vector<std::string> texts = EntriesWithLists();
     for (bool handedOn : {false, true}) {
@@ -257,16 +263,9 @@ TEST(EntryConverterTest, TheWorkerChangesNoPage) {
             const std::vector<std::string> part(texts.begin() + static_cast<long>(start),
                                                 texts.begin() + static_cast<long>(start + length));
             start += length;
-            EXPECT_EQ(PagesOf(withWorker, part, handedOn), PagesOf(alone, part, handedOn)) << handedOn;
+            const ModuleKind kind = run % 5 == 4 ? ModuleKind::Bible : ModuleKind::Dictionary;
+            EXPECT_EQ(PagesOf(withWorker, part, handedOn, kind), PagesOf(alone, part, handedOn, kind)) << handedOn;
             EXPECT_EQ(ListStylesOf(withWorker), ListStylesOf(alone)) << "after entry " << start;
-            if (run % 5 != 4) continue;
-            for (TEntryConverter* converter : {&alone, &withWorker}) {
-                EntryList verse;
-                verse.Append("1").TakeText("{\\pntext 1.\\tab}{\\*\\pn\\pnlvlbody\\pndec{\\pntxta ;}}\\li90 v");
-                test_support::RecordingLog log;
-                bool italics = false, footnotes = false;
-                converter->ConvertEntries(ModuleKind::Bible, verse, true, italics, footnotes, log);
-            }
         }
         EXPECT_GT(ListStylesOf(alone).size(), 10u);
     }
