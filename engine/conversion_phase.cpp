@@ -110,7 +110,7 @@ TEntryConverter::TEntryConverter(TRichDoc* document, Threads threads)
       RichDoc1(document ? *document : *ownDocument_),
       caller_(std::make_unique<Workspace>(RichDoc1)),
       batchJobs_(threads == Threads::WithWorker ? kBatchJobs : 1),
-      batch_(batchJobs_),
+      jobs_(2 * batchJobs_),
       lastLoaded_(&RichDoc1) {}
 
 TEntryConverter::~TEntryConverter() = default;
@@ -136,6 +136,7 @@ void TEntryConverter::ConvertEntries(ModuleKind kind, EntryList& entries, bool r
         if (index++ >= convertedAlready) ConvertEntry(kind, entry, removeFonts, hasItalics, hasFootnotes, onConverted);
     }
     if (batchCount_ > 0) CommitBatch();
+    HandOn(handOnCount_);
 }
 
 void TEntryConverter::ConvertEntry(ModuleKind kind, Entry& entry, bool removeFonts, bool& hasItalics,
@@ -149,7 +150,7 @@ void TEntryConverter::ConvertEntry(ModuleKind kind, Entry& entry, bool removeFon
     }
     try {
         if (batchCount_ == 0) StartBatch();
-        Job& job = batch_[batchCount_];
+        Job& job = Batch()[batchCount_];
         job.bible = kind == ModuleKind::Bible;
         job.entry.name.assign(entry.name);
         job.rtf.assign(entry.text);
@@ -166,6 +167,9 @@ void TEntryConverter::ConvertEntry(ModuleKind kind, Entry& entry, bool removeFon
             ringJobs_[slot] = &job;
             ring_->Publish();
         }
+        // The last batch's pages are handed on one by one while this one is
+        // read, so that the worker has entries to convert meanwhile.
+        HandOn(1);
     } catch (...) {
         AbandonEntries();
         throw;
@@ -178,6 +182,7 @@ void TEntryConverter::AbandonEntries() {
         ring_->Drain();
         ring_->TakeFailure();
     }
+    handOnNext_ = handOnCount_ = 0;
     if (batchCount_ == 0) return;
     // Back to the list styles before the batch.
     TruncateListStyles(RichDoc1, listStylesBefore_);
@@ -224,17 +229,19 @@ void RestoreListStyles(TRichDoc& document, const TRichDoc& source, int before, i
 
 void TEntryConverter::CommitBatch() {
     const uint32_t count = batchCount_;
+    Job* const batch = Batch();
     try {
+        HandOn(handOnCount_);
         if (ring_) {
             for (uint32_t i = count; i-- > 0;) {
-                Job& job = batch_[i];
+                Job& job = batch[i];
                 if (job.claimed.exchange(true, std::memory_order_acq_rel)) break;
                 ConvertJob(*caller_, job);
             }
             ring_->Drain();
             if (std::exception_ptr failure = ring_->TakeFailure()) std::rethrow_exception(failure);
         } else {
-            for (uint32_t i = 0; i < count; ++i) ConvertJob(*caller_, batch_[i]);
+            for (uint32_t i = 0; i < count; ++i) ConvertJob(*caller_, batch[i]);
         }
         // Every job started from the list styles before the batch, as if the
         // jobs before it had added none, and did so in any order. A job's
@@ -244,39 +251,52 @@ void TEntryConverter::CommitBatch() {
         // holding job left.
         uint32_t redoFrom = count;
         for (uint32_t i = 0; i < count && redoFrom == count; ++i) {
-            const Job& job = batch_[i];
+            const Job& job = batch[i];
             if (job.listStart != listStylesBefore_) {
                 redoFrom = i;
             } else if (job.listEnd != job.listStart) {
                 redoFrom = i + 1;
             }
         }
-        if (redoFrom > 0 && batch_[redoFrom - 1].listEnd != listStylesBefore_) {
-            const Job& last = batch_[redoFrom - 1];
+        if (redoFrom > 0 && batch[redoFrom - 1].listEnd != listStylesBefore_) {
+            const Job& last = batch[redoFrom - 1];
             RestoreListStyles(RichDoc1, *last.by, listStylesBefore_, last.listEnd);
         } else {
             TruncateListStyles(RichDoc1, listStylesBefore_);
         }
-        for (uint32_t i = redoFrom; i < count; ++i) ConvertJob(*caller_, batch_[i]);
+        for (uint32_t i = redoFrom; i < count; ++i) ConvertJob(*caller_, batch[i]);
         // The worker catches up from here before its next batch.
         if (worker_) TruncateListStyles(worker_->document, listStylesBefore_);
-        if (count > 0) lastLoaded_ = batch_[count - 1].by;
+        if (count > 0) lastLoaded_ = batch[count - 1].by;
     } catch (...) {
         AbandonEntries();
         throw;
     }
+    // Handed on while the next batch is read.
     batchCount_ = 0;
-    for (uint32_t i = 0; i < count; ++i) {
-        Job& job = batch_[i];
-        if (job.bible) {
-            if (job.italics) *job.hasItalics = true;
-            if (job.footnotes) *job.hasFootnotes = true;
+    half_ ^= 1;
+    handOnNext_ = 0;
+    handOnCount_ = count;
+}
+
+void TEntryConverter::HandOn(uint32_t limit) {
+    Job* const batch = &jobs_[(half_ ^ 1) * batchJobs_];
+    try {
+        for (; limit > 0 && handOnNext_ < handOnCount_; --limit) {
+            Job& job = batch[handOnNext_++];
+            if (job.bible) {
+                if (job.italics) *job.hasItalics = true;
+                if (job.footnotes) *job.hasFootnotes = true;
+            }
+            if (job.target) {
+                job.target->AssignText(job.entry.text);
+            } else {
+                job.onConverted(job.entry);
+            }
         }
-        if (job.target) {
-            job.target->AssignText(job.entry.text);
-            continue;
-        }
-        job.onConverted(job.entry);
+    } catch (...) {
+        AbandonEntries();
+        throw;
     }
 }
 

@@ -103,10 +103,14 @@ private:
     };
 
     void StartBatch();
-    // Converts the batch's entries not yet converted, converts again those
-    // that started from list styles other than those the entries before them
-    // left, brings the calling thread's document to the list styles after
-    // the batch and hands the pages on in order.
+    Job* Batch() { return &jobs_[half_ * batchJobs_]; }
+    // Rewrites or hands on up to `limit` pages of the last batch done.
+    void HandOn(uint32_t limit);
+    // Hands on the last batch's pages still waiting, converts the batch's
+    // entries not yet converted, converts again those that started from list
+    // styles other than those the entries before them left and brings the
+    // calling thread's document to the list styles after the batch; its
+    // pages wait to be handed on.
     void CommitBatch();
     void ConvertJob(Workspace& workspace, Job& job);
     void ConvertHtml(Workspace& workspace, Job& job);
@@ -118,7 +122,11 @@ private:
     // The worker's workspace, batch and ring, made on first use.
     std::unique_ptr<Workspace> worker_;
     const uint32_t batchJobs_;
-    std::vector<Job> batch_;
+    // Two batches: the one being filled and converted, and the one whose
+    // pages are being handed on.
+    std::vector<Job> jobs_;
+    uint32_t half_ = 0;  // of the batch being filled
+    uint32_t handOnNext_ = 0, handOnCount_ = 0;
     std::vector<Job*> ringJobs_;  // the job of each slot of the ring
     uint32_t batchCount_ = 0;
     int listStylesBefore_ = 0;  // at the start of the batch
