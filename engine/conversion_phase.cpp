@@ -35,6 +35,40 @@ void TruncateListStyles(TRichDoc& document, int count) {
     if (TRDStyle* style = document.Style()) style->ListStyles.Truncate(count);
 }
 
+// Writing a page without its FONT tags and cleaning it up gives exactly what
+// writing it with them and cleaning it up (removing them among the passes)
+// gives, when the passes before the font-tag pass can neither see a FONT tag
+// nor its absence:
+//   - a FONT tag holds only its font name besides fixed text, and no font
+//     name holds a control byte (which line-end normalising would see), a
+//     backslash (which would let "\par" or a colour-11 group be found in
+//     it) or a ">" (which would end the tag early, so that the font-tag pass
+//     leaves the rest). A "<" in a name does no harm: what the other passes
+//     make of it ends at the tag's own ">", so the tag still goes whole;
+//   - the writer puts FONT tags only around a run's other tags, never inside
+//     an underline's text; text in HTML-code styles, written as it is, could
+//     put them there, so no style may be one;
+//   - the page written without them holds no backslash (no "\par" or
+//     colour-11 group can then be made or broken by a tag's absence) and
+//     nothing the font-tag pattern would remove.
+bool FontTagsCanBeLeftOut(const TRichDoc& document) {
+    const TRDStyle* style = document.Style();
+    if (!style) return false;
+    const TFontInfos& styles = style->TextStyles;
+    for (int i = 0; i < styles.Count(); ++i) {
+        const TFontInfo& s = styles.Items(i);
+        if (s.Options.Has(rdteoHTMLCode)) return false;
+        for (const char c : s.FontName) {
+            if (static_cast<unsigned char>(c) < 0x20 || c == '\\' || c == '>') return false;
+        }
+    }
+    return true;
+}
+
+bool PageWithoutFontTagsIsPlain(std::string_view page) {
+    return page.find('\\') == std::string_view::npos && FindFontTag(page, 0) == std::string_view::npos;
+}
+
 // A further document set up as `model` is.
 std::unique_ptr<TRichDoc> DocumentLike(const TRichDoc& model) {
     auto document = std::make_unique<TRichDoc>();
@@ -326,11 +360,15 @@ void TEntryConverter::ConvertHtml(Workspace& w, Job& job) {
     MarkUnicodeEscapes(w.joined);
     w.Load(w.joined);
     job.listEnd = ListStyleCount(w.document);
-    w.written.clear();
-    StringSink sink(w.written);
-    w.document.SaveHtml(sink, "", job.entry.name, "", {});
 
-    NormalizeText(w.written);
+    // Font tags to be removed are not written at all where that is sure to
+    // give the same page (see FontTagsCanBeLeftOut).
+    bool fontTagsLeftOut = job.removeFonts && FontTagsCanBeLeftOut(w.document);
+    WritePage(w, job.entry.name, fontTagsLeftOut);
+    if (fontTagsLeftOut && !PageWithoutFontTagsIsPlain(w.written)) {
+        fontTagsLeftOut = false;
+        WritePage(w, job.entry.name, false);
+    }
     if (Stripped(w.written).empty()) {
         job.entry.text.assign(w.written);
         return;
@@ -341,12 +379,20 @@ void TEntryConverter::ConvertHtml(Workspace& w, Job& job) {
     passes.BodyTag(w.work);
     passes.Colour11Groups(w.work);
     passes.UnderlinedUnderscores(w.work);
-    if (job.removeFonts) passes.FontTags(w.work);
+    if (job.removeFonts && !fontTagsLeftOut) passes.FontTags(w.work);
     passes.EmptyParagraphs(w.work);
     UnmarkUnicodeEscapes(w.work);
     // Joined form again: only the last CR LF is missing (see above).
     if (!w.work.empty() && w.work.back() != '\n') w.work += "\r\n";
     job.entry.text.assign(w.work);
+}
+
+// The document as an HTML page in joined form, with or without FONT tags.
+void TEntryConverter::WritePage(Workspace& w, std::string_view title, bool withoutFontTags) {
+    w.written.clear();
+    StringSink sink(w.written);
+    w.document.SaveHtml(sink, "", title, "", withoutFontTags ? TRDSaveOptions{rdsoNoFontTags} : TRDSaveOptions{});
+    NormalizeText(w.written);
 }
 
 namespace {

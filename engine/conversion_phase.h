@@ -114,6 +114,7 @@ private:
     void CommitBatch();
     void ConvertJob(Workspace& workspace, Job& job);
     void ConvertHtml(Workspace& workspace, Job& job);
+    static void WritePage(Workspace& workspace, std::string_view title, bool withoutFontTags);
     void ConvertBible(Workspace& workspace, Job& job);
 
     std::unique_ptr<TRichDoc> ownDocument_;

@@ -86,20 +86,24 @@ THtmlPasses::THtmlPasses()
 // ">". A tag with no ">" after it is left to the pattern itself, whose
 // search limits decide such a text; every other text gets what the pattern
 // gives, as a tag ends at its first ">" and nothing in it can backtrack.
+std::size_t FindFontTag(std::string_view text, std::size_t from) {
+    for (std::size_t at = text.find('<', from); at != std::string_view::npos; at = text.find('<', at + 1)) {
+        std::size_t name = at + 1;
+        if (name < text.size() && text[name] == '/') ++name;
+        if (text.size() - name >= 4 && (text[name] | 0x20) == 'f' && (text[name + 1] | 0x20) == 'o' &&
+            (text[name + 2] | 0x20) == 'n' && (text[name + 3] | 0x20) == 't') {
+            return at;
+        }
+    }
+    return std::string_view::npos;
+}
+
 bool THtmlPasses::FontTags(std::string& text) {
-    auto isFont = [&text](std::size_t at) {
-        if (text.size() - at < 4) return false;
-        return (text[at] | 0x20) == 'f' && (text[at + 1] | 0x20) == 'o' && (text[at + 2] | 0x20) == 'n' &&
-               (text[at + 3] | 0x20) == 't';
-    };
     // The tags are all found first, so that a text the pattern must decide
     // reaches it untouched; then the text after each tag moves up over it.
     tagSpans_.clear();
-    for (std::size_t at = text.find('<'); at != std::string::npos; at = text.find('<', at + 1)) {
-        std::size_t name = at + 1;
-        if (name < text.size() && text[name] == '/') ++name;
-        if (!isFont(name)) continue;
-        const std::size_t close = text.find('>', name + 4);
+    for (std::size_t at = FindFontTag(text, 0); at != std::string::npos; at = FindFontTag(text, at + 1)) {
+        const std::size_t close = text.find('>', at + 5);
         if (close == std::string::npos) return fontTags.ReplaceAll(text);
         tagSpans_.push_back({at, close + 1});
         at = close;

@@ -124,6 +124,10 @@ std::string ReplaceTextIgnoringCase(std::string_view text, std::string_view find
 bool ReplaceTextIgnoringCase(std::string& text, const TLiteralSearch& find, std::string_view replacement,
                              std::string& scratch);
 
+// The position of the next "<font" or "</font" (letter case ignored) at or
+// after `from`: where a match of the font-tag pattern can start.
+std::size_t FindFontTag(std::string_view text, std::size_t from);
+
 // The three plain replacements of a written HTML page in one scan, with the
 // result of making them one after the other: "\par" becomes
 // "<p>&nbsp;</p>", "<DIV" becomes "<p" and "</DIV>" becomes "</p>", letter

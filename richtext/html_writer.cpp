@@ -123,13 +123,13 @@ constexpr std::string_view kOpen[] = {"<B>", "<I>", "<U>", "<S>"};
 constexpr std::string_view kClose[] = {"</B>", "</I>", "</U>", "</S>"};
 
 // Opening tags of text style x; `base` null gives the absolute form. Returns
-// whether a FONT tag was written. (A colour of clNone leaves " color="
-// without a value.)
-bool AppendOpeningTags(std::string& out, const TFontInfo& x, const TFontInfo* base) {
+// whether a FONT tag was written; without `fontTags` none is. (A colour of
+// clNone leaves " color=" without a value.)
+bool AppendOpeningTags(std::string& out, const TFontInfo& x, const TFontInfo* base, bool fontTags) {
     const bool size = !base || x.Size != base->Size;
     const bool color = !base || x.Color != base->Color;
     const bool face = !base || !EqualsIgnoringAnsiCase(x.FontName, base->FontName);
-    const bool font = size || color || face;
+    const bool font = fontTags && (size || color || face);
     TTagBuffer tags(out);
     if (font) {
         tags.Put("<FONT");
@@ -229,7 +229,8 @@ void AppendHtmlEscapedUtf16(std::string& out, std::string_view bytes) {
 
 class HtmlWriter {
 public:
-    HtmlWriter(OutputSink& out, const TRDStyle& style) : out_(out), style_(style) {}
+    HtmlWriter(OutputSink& out, const TRDStyle& style, bool fontTags = true)
+        : out_(out), style_(style), fontTags_(fontTags) {}
 
     bool ok() const { return ok_; }
 
@@ -278,7 +279,7 @@ public:
     void Body(const TCustomRDData& doc) {
         const TFontInfo& base = style_.TextStyles.Items(0);
         text_.clear();
-        const bool font = AppendOpeningTags(text_, base, nullptr);
+        const bool font = AppendOpeningTags(text_, base, nullptr, fontTags_);
         WriteLine(text_);
         bool divOpen = false;
         const TRDMarkerItemInfo* open = nullptr;
@@ -345,7 +346,7 @@ private:
             const TFontInfo& x = style_.TextStyles.Items(item.StyleNo);
             text_.clear();
             bool font = false;
-            if (item.StyleNo != 0) font = AppendOpeningTags(text_, x, &base);
+            if (item.StyleNo != 0) font = AppendOpeningTags(text_, x, &base, fontTags_);
             const std::string& text = doc.GetItemText(i);
             if (x.Options.Has(rdteoHTMLCode)) {
                 text_ += text;
@@ -503,6 +504,7 @@ private:
 
     OutputSink& out_;
     const TRDStyle& style_;
+    const bool fontTags_;  // false: FONT tags are left out
     bool ok_ = true;
     std::string line_;  // WriteLine's text with its line end
     std::string text_;  // one item's tags and text
@@ -629,7 +631,7 @@ bool WriteHtmlPage(OutputSink& stream, const TCustomRDData& document, std::strin
                    const HtmlPageSettings& page) {
     const TRDStyle* style = document.GetStyle();
     if (!style) return false;
-    HtmlWriter writer(stream, *style);
+    HtmlWriter writer(stream, *style, page.FontTags);
     writer.Header(title, page);
     writer.Body(document);
     writer.WriteLine("</BODY></HTML>");

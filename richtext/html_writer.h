@@ -19,6 +19,9 @@ struct HtmlPageSettings {
     int TopMargin = 5;
     int RightMargin = 5;
     int BottomMargin = 5;
+    // False leaves every FONT tag out, and nothing else: the page is the
+    // full page with its FONT tags deleted.
+    bool FontTags = true;
 };
 
 // Writes header, body and footer. False when the document has no style

@@ -14,7 +14,7 @@ void TRichDoc::SetStyle(std::unique_ptr<TRDStyle> style) {
 }
 
 bool TRichDoc::SaveHtml(OutputSink& stream, std::string_view /*path*/, std::string_view title,
-                        std::string_view /*imagesPrefix*/, TRDSaveOptions /*options*/) const {
+                        std::string_view /*imagesPrefix*/, TRDSaveOptions options) const {
     const TRDStyle* style = Style();
     if (!style) return false;
     HtmlPageSettings page;
@@ -23,6 +23,7 @@ bool TRichDoc::SaveHtml(OutputSink& stream, std::string_view /*path*/, std::stri
     page.TopMargin = TopMargin;
     page.RightMargin = RightMargin;
     page.BottomMargin = BottomMargin;
+    page.FontTags = !options.Has(rdsoNoFontTags);
     return WriteHtmlPage(stream, data_, title, page);
 }
 

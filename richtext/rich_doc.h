@@ -12,7 +12,8 @@
 
 namespace tovra {
 
-enum TRDSaveOption : uint8_t { rdsoOverrideImages };
+// rdsoNoFontTags: the HTML page without its FONT tags.
+enum TRDSaveOption : uint8_t { rdsoOverrideImages, rdsoNoFontTags };
 using TRDSaveOptions = TRDSet<TRDSaveOption>;
 
 class TRichDoc {
