@@ -196,9 +196,12 @@ void TEntryConverter::ConvertEntry(ModuleKind kind, Entry& entry, bool removeFon
         job.claimed.store(false, std::memory_order_relaxed);
         if (handedOn) std::string().swap(entry.text);
         ++batchCount_;
-        if (ring_) {
+        // The worker is given each entry once the next one is read, so that
+        // the last entry of a batch (above all a batch of one) is converted
+        // here without waking it.
+        if (ring_ && batchCount_ >= 2) {
             const uint32_t slot = ring_->Acquire();
-            ringJobs_[slot] = &job;
+            ringJobs_[slot] = &Batch()[batchCount_ - 2];
             ring_->Publish();
         }
         // The last batch's pages are handed on one by one while this one is

@@ -1,7 +1,10 @@
 // One converter serves every input, as one serves every entry of a run, so
 // state carried from entry to entry (list styles, reused buffers) is
 // exercised too. After each conversion, the document that the entry's RTF
-// was loaded into (tables included) must satisfy its invariants.
+// was loaded into (tables included) must satisfy its invariants. A second
+// converter, converting each input once as a dictionary entry with font tags
+// removed, must give the page written with FONT tags and cleaned up the long
+// way.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -9,6 +12,7 @@
 #include <string_view>
 
 #include "engine/conversion_phase.h"
+#include "tests/support/font_tag_oracle.h"
 
 namespace {
 
@@ -47,6 +51,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             std::fprintf(stderr, "converted text not in joined form\n");
             __builtin_trap();
         }
+    }
+
+    static tovra::TEntryConverter dictionary(nullptr, tovra::TEntryConverter::Threads::CallingOnly);
+    static tovra::test_support::TFontTagOracle oracle;
+    tovra::EntryList entries;
+    tovra::Entry& entry = entries.Append("Entry");
+    entry.TakeText(std::string(text));
+    const std::string expected = tovra::IsBlankText(entry.text) ? entry.text : oracle.Page(entry.text, entry.name);
+    bool italics = false, footnotes = false;
+    dictionary.ConvertEntries(tovra::ModuleKind::Dictionary, entries, true, italics, footnotes, log);
+    if (entries.At(0).text != expected) {
+        std::fprintf(stderr, "page without font tags differs from the page with them removed\n");
+        __builtin_trap();
     }
     return 0;
 }

@@ -1,48 +1,24 @@
 // With font tags removed, a page is written without its FONT tags wherever
 // that is sure to give the same bytes; these tests hold the converter to the
-// page written with FONT tags and cleaned up with the font-tag pass among
-// the others.
+// page written with them and cleaned up with the font-tag pass among the
+// others.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "engine/conversion_phase.h"
-#include "engine/text_passes.h"
-#include "richtext/rich_doc.h"
+#include "support/font_tag_oracle.h"
 #include "support/recording_log.h"
 
 namespace tovra {
 namespace {
 
-// The page of one entry written with its FONT tags and cleaned up by every
-// pass in turn, the font-tag pass included.
+// The page written the long way, for a text as an entry holds it.
 std::string PageWithFontTagsRemoved(const std::string& rtf, const std::string& name) {
-    TRichDoc document;
-    TRDRTFReaderProperties reader;
-    reader.UseConversionSettings();
-    reader.UnmappableChar = &AppendUnicodeMarker;
-    std::string joined = rtf;
-    NormalizeText(joined);
-    if (joined.rfind("{\\rtf", 0) != 0 && joined.rfind("{\\RTF", 0) != 0) joined = "{\\rtf1\r\n" + joined + "}\r\n";
-    MarkUnicodeEscapes(joined);
-    LoadRtf(document.RDData(), &reader, joined);
-    std::string page;
-    StringSink sink(page);
-    document.SaveHtml(sink, "", name, "", {});
-    NormalizeText(page);
-    if (Stripped(page).empty()) return page;
-    std::string work(Stripped(page)), scratch;
-    THtmlPasses passes;
-    ReplaceParagraphMarkup(work, scratch);
-    passes.BodyTag(work);
-    passes.Colour11Groups(work);
-    passes.UnderlinedUnderscores(work);
-    passes.FontTags(work);
-    passes.EmptyParagraphs(work);
-    UnmarkUnicodeEscapes(work);
-    if (!work.empty() && work.back() != '\n') work += "\r\n";
-    return work;
+    Entry entry;
+    entry.TakeText(std::string(rtf));
+    return test_support::TFontTagOracle().Page(entry.text, name);
 }
 
 std::string Converted(const std::string& rtf, const std::string& name) {
