@@ -1,14 +1,12 @@
-// The HTML path and the Bible path of the conversion phase.
+// The conversion phase: entries converted in batches shared by the calling
+// thread and a worker, and checked against the list styles they started from.
 #include "engine/conversion_phase.h"
 
-#include "engine/text_passes.h"
-#include "platform/ascii.h"
+#include "engine/entry_workspace.h"
 #include "platform/worker_ring.h"
 
 namespace tovra {
 namespace {
-
-bool StartsWithRtfHeader(const std::string& text) { return StartsWithIgnoringAsciiCase(text, "{\\rtf"); }
 
 // Entries per batch. The worker and the calling thread share each batch as
 // their speeds allow; between batches the calling thread hands the pages on.
@@ -35,114 +33,12 @@ void TruncateListStyles(TRichDoc& document, int count) {
     if (TRDStyle* style = document.Style()) style->ListStyles.Truncate(count);
 }
 
-// Writing a page without its FONT tags and cleaning it up gives exactly what
-// writing it with them and cleaning it up (removing them among the passes)
-// gives, when the passes before the font-tag pass can neither see a FONT tag
-// nor its absence:
-//   - a FONT tag holds only its font name besides fixed text, and no font
-//     name holds a control byte (which line-end normalising would see), a
-//     backslash (which would let "\par" or a colour-11 group be found in
-//     it) or a ">" (which would end the tag early, so that the font-tag pass
-//     leaves the rest). A "<" in a name does no harm: what the other passes
-//     make of it ends at the tag's own ">", so the tag still goes whole;
-//   - the writer puts FONT tags only around a run's other tags, never inside
-//     an underline's text; text in HTML-code styles, written as it is, could
-//     put them there, so no style may be one;
-//   - the page written without them holds no backslash (no "\par" or
-//     colour-11 group can then be made or broken by a tag's absence) and
-//     nothing the font-tag pattern would remove.
-bool FontTagsCanBeLeftOut(const TRichDoc& document) {
-    const TRDStyle* style = document.Style();
-    if (!style) return false;
-    const TFontInfos& styles = style->TextStyles;
-    for (int i = 0; i < styles.Count(); ++i) {
-        const TFontInfo& s = styles.Items(i);
-        if (s.Options.Has(rdteoHTMLCode)) return false;
-        for (const char c : s.FontName) {
-            if (static_cast<unsigned char>(c) < 0x20 || c == '\\' || c == '>') return false;
-        }
-    }
-    return true;
-}
-
-bool PageWithoutFontTagsIsPlain(std::string_view page) {
-    return page.find('\\') == std::string_view::npos && FindFontTag(page, 0) == std::string_view::npos;
-}
-
-// A further document set up as `model` is.
-std::unique_ptr<TRichDoc> DocumentLike(const TRichDoc& model) {
-    auto document = std::make_unique<TRichDoc>();
-    document->Color = model.Color;
-    document->LeftMargin = model.LeftMargin;
-    document->TopMargin = model.TopMargin;
-    document->RightMargin = model.RightMargin;
-    document->BottomMargin = model.BottomMargin;
-    const TRDStyle* style = model.Style();
-    if (!style) {
-        document->SetStyle(nullptr);
-        return document;
-    }
-    TRDStyle& own = *document->Style();
-    own.SpacesInTab = style->SpacesInTab;
-    own.Color = style->Color;
-    own.JumpCursor = style->JumpCursor;
-    own.DefCodePage = style->DefCodePage;
-    return document;
-}
-
 }  // namespace
-
-// Everything one thread converts entries with: a document, an RTF reader,
-// the passes and buffers reused from entry to entry.
-struct TEntryConverter::Workspace {
-    // Converts through `doc`, which must outlive the workspace.
-    explicit Workspace(TRichDoc& doc) : document(doc) { SetUpReader(); }
-    // Converts through a document of its own.
-    explicit Workspace(std::unique_ptr<TRichDoc> own) : ownDocument(std::move(own)), document(*ownDocument) {
-        SetUpReader();
-    }
-
-    void SetUpReader() {
-        reader.UseConversionSettings();
-        // Characters outside the ANSI code page travel through the document
-        // as markers and end as character references.
-        reader.UnmappableChar = &AppendUnicodeMarker;
-    }
-
-    // Clears the document, resets its text and paragraph styles and loads
-    // `rtf`. A failed load is not reported: whatever the document holds
-    // afterwards is written.
-    void Load(std::string_view rtf) {
-        TRichDocRDData& doc = document.RDData();
-        doc.Clear();
-        if (TRDStyle* style = document.Style()) {
-            style->ResetTextStyles();
-            style->ResetParaStyles();
-        }
-        LoadRtf(doc, &reader, rtf);
-    }
-
-    THtmlPasses& HtmlPasses() {
-        if (!htmlPasses) htmlPasses = std::make_unique<THtmlPasses>();
-        return *htmlPasses;
-    }
-    TBiblePasses& BiblePasses() {
-        if (!biblePasses) biblePasses = std::make_unique<TBiblePasses>();
-        return *biblePasses;
-    }
-
-    std::unique_ptr<TRichDoc> ownDocument;
-    TRichDoc& document;
-    TRDRTFReaderProperties reader;
-    std::unique_ptr<THtmlPasses> htmlPasses;
-    std::unique_ptr<TBiblePasses> biblePasses;
-    std::string joined, written, work, scratch;
-};
 
 TEntryConverter::TEntryConverter(TRichDoc* document, Threads threads)
     : ownDocument_(document ? nullptr : std::make_unique<TRichDoc>()),
       RichDoc1(document ? *document : *ownDocument_),
-      caller_(std::make_unique<Workspace>(RichDoc1)),
+      caller_(std::make_unique<TEntryWorkspace>(RichDoc1)),
       batchJobs_(threads == Threads::WithWorker ? kBatchJobs : 1),
       jobs_(2 * batchJobs_),
       lastLoaded_(&RichDoc1) {}
@@ -223,7 +119,7 @@ void TEntryConverter::AbandonEntries() {
     if (batchCount_ == 0) return;
     // Back to the list styles before the batch.
     TruncateListStyles(RichDoc1, listStylesBefore_);
-    if (worker_) TruncateListStyles(worker_->document, listStylesBefore_);
+    if (worker_) TruncateListStyles(worker_->Document(), listStylesBefore_);
     batchCount_ = 0;
 }
 
@@ -234,7 +130,7 @@ void TEntryConverter::AbandonEntries() {
 void TEntryConverter::StartBatch() {
     listStylesBefore_ = ListStyleCount(RichDoc1);
     if (batchJobs_ > 1 && !worker_) {
-        worker_ = std::make_unique<Workspace>(DocumentLike(RichDoc1));
+        worker_ = TEntryWorkspace::WithDocumentLike(RichDoc1);
         ring_ = std::make_unique<TWorkerRing>(batchJobs_, [this](uint32_t slot) {
             Job& job = *ringJobs_[slot];
             if (!job.claimed.exchange(true, std::memory_order_acq_rel)) ConvertJob(*worker_, job);
@@ -242,7 +138,7 @@ void TEntryConverter::StartBatch() {
         ringJobs_.assign(batchJobs_, nullptr);
     }
     // The worker is idle between batches.
-    if (worker_) CatchUpListStyles(RichDoc1, worker_->document);
+    if (worker_) CatchUpListStyles(RichDoc1, worker_->Document());
 }
 
 namespace {
@@ -303,7 +199,7 @@ void TEntryConverter::CommitBatch() {
         }
         for (uint32_t i = redoFrom; i < count; ++i) ConvertJob(*caller_, batch[i]);
         // The worker catches up from here before its next batch.
-        if (worker_) TruncateListStyles(worker_->document, listStylesBefore_);
+        if (worker_) TruncateListStyles(worker_->Document(), listStylesBefore_);
         if (count > 0) lastLoaded_ = batch[count - 1].by;
     } catch (...) {
         AbandonEntries();
@@ -337,127 +233,16 @@ void TEntryConverter::HandOn(uint32_t limit) {
     }
 }
 
-void TEntryConverter::ConvertJob(Workspace& workspace, Job& job) {
-    job.by = &workspace.document;
+void TEntryConverter::ConvertJob(TEntryWorkspace& workspace, Job& job) {
+    const TRichDoc& document = workspace.Document();
+    job.by = &document;
+    job.listStart = ListStyleCount(document);
     if (job.bible) {
-        ConvertBible(workspace, job);
+        workspace.ConvertBible(job.rtf, job.removeFonts, job.entry.text, job.italics, job.footnotes);
     } else {
-        ConvertHtml(workspace, job);
+        workspace.ConvertHtml(job.rtf, job.entry.name, job.removeFonts, job.entry.text);
     }
-}
-
-// Entry texts are held joined (every line followed by CR LF), and every
-// text given back to an entry is put in that form. A written page is
-// normalised before use, as the writers can put any bytes in it; the passes
-// after that neither insert nor remove a CR or an LF on its own (each match
-// they change starts and ends at a printable byte), so the page stays in
-// joined form except for the last CR LF, which stripping removed.
-void TEntryConverter::ConvertHtml(Workspace& w, Job& job) {
-    job.listStart = ListStyleCount(w.document);
-    w.joined.assign(job.rtf);
-    if (!StartsWithRtfHeader(w.joined)) {
-        // The lines "{\rtf1" and "}" around the entry's lines.
-        w.joined.insert(0, "{\\rtf1\r\n");
-        w.joined += "}\r\n";
-    }
-    MarkUnicodeEscapes(w.joined);
-    w.Load(w.joined);
-    job.listEnd = ListStyleCount(w.document);
-
-    // Font tags to be removed are not written at all where that is sure to
-    // give the same page (see FontTagsCanBeLeftOut).
-    bool fontTagsLeftOut = job.removeFonts && FontTagsCanBeLeftOut(w.document);
-    WritePage(w, job.entry.name, fontTagsLeftOut);
-    if (fontTagsLeftOut && !PageWithoutFontTagsIsPlain(w.written)) {
-        fontTagsLeftOut = false;
-        WritePage(w, job.entry.name, false);
-    }
-    if (Stripped(w.written).empty()) {
-        job.entry.text.assign(w.written);
-        return;
-    }
-    w.work.assign(Stripped(w.written));
-    THtmlPasses& passes = w.HtmlPasses();
-    ReplaceParagraphMarkup(w.work, w.scratch);
-    passes.BodyTag(w.work);
-    passes.Colour11Groups(w.work);
-    passes.UnderlinedUnderscores(w.work);
-    if (job.removeFonts && !fontTagsLeftOut) passes.FontTags(w.work);
-    passes.EmptyParagraphs(w.work);
-    UnmarkUnicodeEscapes(w.work);
-    // Joined form again: only the last CR LF is missing (see above).
-    if (!w.work.empty() && w.work.back() != '\n') w.work += "\r\n";
-    job.entry.text.assign(w.work);
-}
-
-// The document as an HTML page in joined form, with or without FONT tags.
-void TEntryConverter::WritePage(Workspace& w, std::string_view title, bool withoutFontTags) {
-    w.written.clear();
-    StringSink sink(w.written);
-    w.document.SaveHtml(sink, "", title, "", withoutFontTags ? TRDSaveOptions{rdsoNoFontTags} : TRDSaveOptions{});
-    NormalizeText(w.written);
-}
-
-namespace {
-
-// The joined text of the lines of a joined text, each stripped of the bytes
-// 0x00 to 0x20 at both ends, without the lines that are blank; a text of
-// fewer than two lines is kept as it is.
-void KeepStrippedLines(std::string_view joined, std::string& out) {
-    out.clear();
-    size_t lines = 0;
-    for (size_t at = 0; (at = joined.find("\r\n", at)) != std::string_view::npos; at += 2) {
-        if (++lines == 2) break;
-    }
-    if (lines < 2) {
-        out.assign(joined);
-        return;
-    }
-    out.reserve(joined.size());
-    for (size_t start = 0; start < joined.size();) {
-        size_t end = joined.find("\r\n", start);
-        if (end == std::string_view::npos) end = joined.size();
-        const std::string_view line = Stripped(joined.substr(start, end - start));
-        if (!line.empty()) {
-            out.append(line);
-            out += "\r\n";
-        }
-        start = end + 2;
-    }
-}
-
-}  // namespace
-
-void TEntryConverter::ConvertBible(Workspace& w, Job& job) {
-    TBiblePasses& passes = w.BiblePasses();
-    w.work.assign(Stripped(job.rtf));
-    MarkUnicodeEscapes(w.work);
-    job.italics = passes.ItalicGroups(w.work);
-    job.footnotes = passes.FootnoteMarkers(w.work);
-    // The wrap comes after the passes, which must not see it. Its lines,
-    // joined, are the wrapped text and one line break.
-    w.work.insert(0, "{\\rtf1 ");
-    w.work += "}\r\n";
-    job.listStart = ListStyleCount(w.document);
-    w.Load(w.work);
-    job.listEnd = ListStyleCount(w.document);
-
-    w.written.clear();
-    StringSink sink(w.written);
-    if (job.removeFonts) {
-        w.document.SaveText("", sink, 2, false, true);
-    } else {
-        w.document.SaveHtml(sink, "", "", "", {});
-    }
-    NormalizeText(w.written);
-    UnmarkUnicodeEscapes(w.written);
-
-    if (!job.removeFonts) {
-        job.entry.text.assign(ExtractBody(w.written));
-        NormalizeText(job.entry.text);
-        return;
-    }
-    KeepStrippedLines(w.written, job.entry.text);
+    job.listEnd = ListStyleCount(document);
 }
 
 }  // namespace tovra

@@ -25,12 +25,10 @@
 #include "engine/module_kind.h"
 #include "engine/run_host.h"
 #include "richtext/rich_doc.h"
-#include "richtext/rtf_builder.h"
 
 namespace tovra {
 
-struct THtmlPasses;
-struct TBiblePasses;
+class TEntryWorkspace;
 
 class TWorkerRing;
 
@@ -80,7 +78,6 @@ public:
     const TRichDoc& LastLoaded() const { return *lastLoaded_; }
 
 private:
-    struct Workspace;
     // One HTML entry on its way from its RTF to its page. Each buffer stays
     // with its job: a buffer let go by another thread than the one that
     // made it costs a lock shared with that thread's allocations.
@@ -112,16 +109,15 @@ private:
     // calling thread's document to the list styles after the batch; its
     // pages wait to be handed on.
     void CommitBatch();
-    void ConvertJob(Workspace& workspace, Job& job);
-    void ConvertHtml(Workspace& workspace, Job& job);
-    static void WritePage(Workspace& workspace, std::string_view title, bool withoutFontTags);
-    void ConvertBible(Workspace& workspace, Job& job);
+    // Converts the job's entry in `workspace`, noting the document and the
+    // list styles before and after.
+    static void ConvertJob(TEntryWorkspace& workspace, Job& job);
 
     std::unique_ptr<TRichDoc> ownDocument_;
     TRichDoc& RichDoc1;
-    std::unique_ptr<Workspace> caller_;
+    std::unique_ptr<TEntryWorkspace> caller_;
     // The worker's workspace, batch and ring, made on first use.
-    std::unique_ptr<Workspace> worker_;
+    std::unique_ptr<TEntryWorkspace> worker_;
     const uint32_t batchJobs_;
     // Two batches: the one being filled and converted, and the one whose
     // pages are being handed on.
