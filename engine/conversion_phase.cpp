@@ -39,7 +39,7 @@ TEntryConverter::TEntryConverter(TRichDoc* document, Threads threads)
     : ownDocument_(document ? nullptr : std::make_unique<TRichDoc>()),
       RichDoc1(document ? *document : *ownDocument_),
       caller_(std::make_unique<TEntryWorkspace>(RichDoc1)),
-      batchJobs_(threads == Threads::WithWorker ? kBatchJobs : 1),
+      batchJobs_(threads == Threads::WithWorker && TWorkerRing::SpareProcessor() ? kBatchJobs : 1),
       jobs_(2 * batchJobs_),
       lastLoaded_(&RichDoc1) {}
 

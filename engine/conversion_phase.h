@@ -34,8 +34,9 @@ class TWorkerRing;
 
 class TEntryConverter {
 public:
-    // Where HTML entries are converted: partly on a worker thread, or all
-    // on the calling thread, one after the other through one document.
+    // Where entries are converted: partly on a worker thread (where the
+    // process may use more than one processor), or all on the calling
+    // thread, one after the other through one document.
     enum class Threads { WithWorker, CallingOnly };
 
     // Converts through `document` (the window's hidden rich-text control),

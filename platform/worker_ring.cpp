@@ -35,6 +35,12 @@ TWorkerRing::~TWorkerRing() {
     }
 }
 
+bool TWorkerRing::SpareProcessor() {
+    cpu_set_t allowed;
+    if (sched_getaffinity(0, sizeof allowed, &allowed) == 0) return CPU_COUNT(&allowed) > 1;
+    return std::thread::hardware_concurrency() > 1;
+}
+
 uint32_t TWorkerRing::WaitForChange(const std::atomic<uint32_t>& value, uint32_t seen,
                                     std::atomic<bool>& asleep) {
     for (int spin = 0; spin < 20000; ++spin) {

@@ -36,6 +36,11 @@ public:
     TWorkerRing(const TWorkerRing&) = delete;
     TWorkerRing& operator=(const TWorkerRing&) = delete;
 
+    // True when this process may run on more than one processor. Waiting
+    // spins briefly, which only pays when the two threads run side by side:
+    // on one processor a worker costs time instead of saving it.
+    static bool SpareProcessor();
+
     uint32_t Slots() const { return slots_; }
     // The index of the next slot to fill, once the worker has finished with
     // it. Acquiring again without publishing gives the same slot.
