@@ -12,6 +12,15 @@ namespace {
 // their speeds allow; between batches the calling thread hands the pages on.
 constexpr uint32_t kBatchJobs = 64;
 
+// A job's buffers keep their room from entry to entry, up to this much: a
+// module's few very long entries must not leave every slot of both batches
+// that large.
+constexpr size_t kKeptBufferBytes = 64 * 1024;
+
+void LetGoIfLarge(std::string& buffer) {
+    if (buffer.capacity() > kKeptBufferBytes) std::string().swap(buffer);
+}
+
 int ListStyleCount(const TRichDoc& document) {
     const TRDStyle* style = document.Style();
     return style ? style->ListStyles.Count() : 0;
@@ -226,6 +235,8 @@ void TEntryConverter::HandOn(uint32_t limit) {
             } else {
                 job.onConverted(job.entry);
             }
+            LetGoIfLarge(job.rtf);
+            LetGoIfLarge(job.entry.text);
         }
     } catch (...) {
         AbandonEntries();
