@@ -3,16 +3,17 @@
 // HTML page (dictionaries, topics, commentaries, notes) or, for Bibles, as
 // plain text or HTML body text, with the text passes around it.
 //
-// HTML entries are converted in batches shared by two threads: a worker,
-// with a document of its own, converts a batch's entries from the first on
-// while they are read, and the calling thread converts them from the last
-// back once the batch is read, until the two meet. The only thing a load
+// Entries are converted in batches shared by two threads: a worker, with a
+// document of its own, converts a batch's entries from the first on while
+// they are read, and the calling thread converts them from the last back
+// once the batch is read, until the two meet. The only thing a load
 // leaves for the next is the list styles of the style sheet, which are only
 // ever appended. Every entry of a batch starts from the list styles before
 // the batch; when an entry added list styles, the entries after it are
 // converted again, in order, so that every page is the one a single
-// document converting every entry in order gives. Pages are handed on in
-// list order, on the calling thread.
+// document converting every entry in order gives. Pages are handed on, and
+// entries rewritten, in list order on the calling thread. A failure drops
+// the batch under way: none of its entries is rewritten or handed on.
 #pragma once
 
 #include <atomic>
@@ -29,7 +30,6 @@
 namespace tovra {
 
 class TEntryWorkspace;
-
 class TWorkerRing;
 
 class TEntryConverter {
