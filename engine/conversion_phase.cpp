@@ -174,16 +174,15 @@ void TEntryConverter::CommitBatch() {
     Job* const batch = Batch();
     try {
         HandOn(handOnCount_);
+        // Without a worker a batch holds one entry.
+        for (uint32_t i = count; i-- > 0;) {
+            Job& job = batch[i];
+            if (job.claimed.exchange(true, std::memory_order_acq_rel)) break;
+            ConvertJob(*caller_, job);
+        }
         if (ring_) {
-            for (uint32_t i = count; i-- > 0;) {
-                Job& job = batch[i];
-                if (job.claimed.exchange(true, std::memory_order_acq_rel)) break;
-                ConvertJob(*caller_, job);
-            }
             ring_->Drain();
             if (std::exception_ptr failure = ring_->TakeFailure()) std::rethrow_exception(failure);
-        } else {
-            for (uint32_t i = 0; i < count; ++i) ConvertJob(*caller_, batch[i]);
         }
         // Every job started from the list styles before the batch, as if the
         // jobs before it had added none, and did so in any order. A job's

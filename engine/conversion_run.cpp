@@ -119,8 +119,9 @@ TFileOutcome TConversionEngine::ConvertFile(const std::string& path) {
     const auto convertNow = [&](ModuleKind readKind, Entry& entry) {
         if (conversionFailure) return;
         try {
-            // A Bible's entries are written at the end: the header names
-            // flags that only the whole conversion knows.
+            // Pages go to the output as they are final; a Bible's verses are
+            // rewritten in place instead and written at the end, as the
+            // header names flags that only the whole conversion knows.
             converter_.ConvertEntry(readKind, entry, removeFonts, hasItalics, hasFootnotes, writeOut);
         } catch (...) {
             conversionFailure = std::current_exception();

@@ -2,9 +2,9 @@
 // are put in joined form and judged blank.
 #pragma once
 
+#include <deque>
 #include <string>
 #include <string_view>
-#include <deque>
 
 namespace tovra {
 

@@ -41,7 +41,6 @@ public:
     // on one processor a worker costs time instead of saving it.
     static bool SpareProcessor();
 
-    uint32_t Slots() const { return slots_; }
     // The index of the next slot to fill, once the worker has finished with
     // it. Acquiring again without publishing gives the same slot.
     uint32_t Acquire();
